@@ -1,0 +1,19 @@
+#pragma once
+// What the editor is told about the deck: its position and its mode.
+#include "host/DeviceRecord.h"
+
+#include <cstdint>
+
+class DeviceControlPort;
+
+// The editor's mode number for the port's status text; -1 when the text is
+// not one the editor knows.
+int16_t ModeFromStatusText(DeviceControlPort* port);
+
+// Writes the deck's timecode into the record as a frame count with its
+// rate and drop-frame flag, and copies the timecode text (12 bytes) into
+// `text`. Always 0.
+int32_t ReportDeckPosition(DeviceControlPort* port, DeviceRecord* record, char* text);
+
+// The deck is offline: drop frame 0, rate 30, mode 15, frame 0.
+void ReportOffline(DeviceRecord* record);

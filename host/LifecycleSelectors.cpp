@@ -1,0 +1,286 @@
+// Initialise, Setup, Cleanup, Restart and Release the ports: the selectors
+// that manage the module's life and the editor's settings block.
+#include "host/DeckReport.h"
+#include "host/DeviceControlPort.h"
+#include "host/DeviceControlSetup.h"
+#include "host/ModuleGlobals.h"
+#include "host/PluginController.h"
+#include "host/Selectors.h"
+#include "platform/NxPlatform.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+namespace {
+
+const char kErrorSuiteName[] = "Premiere Error Suite";
+constexpr int32_t kErrorSuiteVersion = 1;
+constexpr int16_t kModeStill = 4;
+constexpr int16_t kModeOffline = 15;
+constexpr int32_t kPollNow = 60;
+
+HostMemoryFuncs* HostMemory(const DeviceRecord* record)
+{
+    return record->tables ? record->tables->memory : nullptr;
+}
+
+PersistedSettings* SettingsBlock(HostHandle handle)
+{
+    return handle && *handle ? reinterpret_cast<PersistedSettings*>(*handle) : nullptr;
+}
+
+void DisposeSettingsHandle(DeviceRecord* record)
+{
+    HostMemoryFuncs* memory = HostMemory(record);
+    if (record->settings && memory && memory->DisposeHandle)
+        memory->DisposeHandle(record->settings);
+    record->settings = nullptr;
+}
+
+// A new block starts zeroed, its mark included: it holds no settings, so a
+// set-up from it starts from defaults, and the editor never keeps whatever
+// its allocator left there.
+PersistedSettings* NewSettingsHandle(DeviceRecord* record)
+{
+    HostMemoryFuncs* memory = HostMemory(record);
+    HostHandle handle = nullptr;
+    if (memory && memory->NewHandle)
+        handle = memory->NewHandle(static_cast<int32_t>(sizeof(PersistedSettings)));
+    record->settings = handle;
+    PersistedSettings* block = SettingsBlock(handle);
+    if (handle && !block)
+        DisposeSettingsHandle(record);
+    if (block)
+        std::memset(block, 0, sizeof *block);
+    return block;
+}
+
+void CreatePortSemaphores()
+{
+    for (int i = 0; i < kMaxPorts; ++i) {
+        if (gPortSemaphores[i])
+            continue;
+        char name[16];
+        std::snprintf(name, sizeof name, "QuorControl%d", i);
+        gPortSemaphores[i] = NxCreateSemaphore(1, 1, name);
+    }
+}
+
+void ClosePortSemaphores()
+{
+    for (HANDLE& semaphore : gPortSemaphores) {
+        if (semaphore)
+            NxCloseSemaphore(semaphore);
+        semaphore = nullptr;
+    }
+}
+
+void DeactivateAllPorts(PluginController* controller)
+{
+    for (DeviceControlPort* port : controller->ports)
+        if (port)
+            port->Deactivate();
+}
+
+void AcquireErrorSuite(PluginController* controller, const DeviceRecord* record)
+{
+    HostSuiteFuncs* suites = record->tables ? record->tables->suites : nullptr;
+    controller->basicSuite = suites && suites->BasicSuite ? suites->BasicSuite() : nullptr;
+    HostBasicSuite* basic = controller->basicSuite;
+    if (!basic || !basic->AcquireSuite)
+        return;
+    if (basic->AcquireSuite(kErrorSuiteName, kErrorSuiteVersion, &controller->errorSuite) != 0)
+        controller->errorSuite = nullptr;
+}
+
+void ReleaseErrorSuite(PluginController* controller)
+{
+    HostBasicSuite* basic = controller->basicSuite;
+    if (basic && controller->errorSuite) {
+        if (basic->ReleaseSuite)
+            basic->ReleaseSuite(kErrorSuiteName, kErrorSuiteVersion);
+        controller->basicSuite = nullptr;
+        controller->errorSuite = nullptr;
+    }
+}
+
+// Creates the controller and opens device control. On failure the
+// controller is gone again and the deck is reported offline.
+bool CreateController(DeviceRecord* record, PersistedSettings* block)
+{
+    PluginController* controller = new (std::nothrow) PluginController;
+    if (!controller)
+        return false;
+    if (OpenDeviceControl(controller, record, block) != 0) {
+        CloseDeviceControl(controller);
+        delete controller;
+        return false;
+    }
+    gController = controller;
+    controller->CopyPersistedOut(block);
+    AcquireErrorSuite(controller, record);
+    return true;
+}
+
+void ReportActivePort(PluginController* controller, DeviceRecord* record, DeviceControlPort* port)
+{
+    char text[32];
+    ReportDeckPosition(port, record, text);
+    const int16_t mode = ModeFromStatusText(port);
+    controller->lastReportedMode = mode == -1 ? kModeStill : mode;
+    record->mode = controller->lastReportedMode;
+}
+
+void ReportPortOffline(PluginController* controller, DeviceRecord* record)
+{
+    ReportOffline(record);
+    controller->lastReportedMode = kModeOffline;
+}
+
+void ReportCurrentPort(PluginController* controller, DeviceRecord* record)
+{
+    DeviceControlPort* port = controller->CurrentPort();
+    if (!port)
+        return;
+    port->Activate();
+    if (port->IsActive())
+        ReportActivePort(controller, record, port);
+    else
+        ReportPortOffline(controller, record);
+}
+
+// The previous layout differs only in its version words.
+void UpgradeSettings(PersistedSettings* block)
+{
+    block->mark = kSettingsMark;
+    for (PortSettings& port : block->ports) {
+        if (port.mark == 0)
+            continue;
+        port.mark = kSettingsMark;
+        port.board.tag = kDeckRecordTag;
+        port.timecode.tag = kDeckRecordTag;
+    }
+}
+
+} // namespace
+
+int16_t SelectInitialise(DeviceRecord* record)
+{
+    // A block left from an earlier Initialise is ours and would be lost.
+    if (SettingsBlock(record->settings))
+        DisposeSettingsHandle(record);
+    PersistedSettings* block = NewSettingsHandle(record);
+    record->timecode = 0;
+    record->mode = 0;
+    if (!block)
+        return -1;
+
+    CreatePortSemaphores();
+    if (!gController) {
+        if (!CreateController(record, block)) {
+            DisposeSettingsHandle(record);
+            ReportOffline(record);
+            return 0;
+        }
+    } else {
+        gController->CopyPersistedOut(block);
+    }
+    ReportCurrentPort(gController, record);
+    gController->statusPollCounter = kPollNow;
+    return 0;
+}
+
+int16_t SelectRestart(DeviceRecord* record)
+{
+    PersistedSettings* block = SettingsBlock(record->settings);
+    if (!block)
+        return -1;
+    bool replaced = false;
+    if (block->mark == kPreviousSettingsMark) {
+        UpgradeSettings(block);
+    } else if (block->mark != kSettingsMark) {
+        DisposeSettingsHandle(record);
+        block = NewSettingsHandle(record);
+        if (!block) {
+            record->timecode = 0;
+            record->mode = 0;
+            return -1;
+        }
+        replaced = true;
+    }
+    record->timecode = 0;
+    record->mode = 0;
+
+    CreatePortSemaphores();
+    if (!gController) {
+        if (!CreateController(record, block)) {
+            ReportOffline(record);
+            return 0;
+        }
+    } else if (replaced) {
+        gController->CopyPersistedOut(block); // the editor keeps what we use
+    }
+
+    PluginController* controller = gController;
+    DeviceControlPort* port = controller->CurrentPort();
+    if (port)
+        port->Activate();
+    if (port && port->IsActive()) {
+        port->CopySettingsIn(&block->ports[controller->currentPort]);
+        ReportActivePort(controller, record, port);
+    } else {
+        ReportPortOffline(controller, record);
+    }
+    controller->statusPollCounter = kPollNow;
+    return 0;
+}
+
+int16_t SelectSetup(DeviceRecord* record)
+{
+    if (SettingsBlock(record->settings))
+        DisposeSettingsHandle(record);
+    PersistedSettings* block = NewSettingsHandle(record);
+    if (!block) {
+        record->timecode = 0;
+        record->mode = 0;
+        return -1;
+    }
+    if (gController)
+        gController->CopyPersistedOut(block);
+
+    HWND parent = record->parentWindow ? record->parentWindow : GetActiveWindow();
+    // The options dialog runs here, on `parent`, once the dialogs exist.
+    if (parent)
+        SetActiveWindow(parent);
+    return 0;
+}
+
+int16_t SelectCleanup(DeviceRecord* record)
+{
+    int16_t result = 0;
+    if (record->settings)
+        DisposeSettingsHandle(record);
+    if (!gController) {
+        result = 1;
+    } else {
+        PluginController* controller = gController;
+        ReleaseErrorSuite(controller);
+        DeactivateAllPorts(controller);
+        controller->statusPollCounter = kPollNow;
+        CloseDeviceControl(controller);
+        delete controller;
+        gController = nullptr;
+    }
+    ClosePortSemaphores();
+    return result;
+}
+
+int16_t SelectReleasePorts(DeviceRecord*)
+{
+    if (gController) {
+        DeactivateAllPorts(gController);
+        gController->statusPollCounter = kPollNow;
+    }
+    return 0;
+}

@@ -1,0 +1,5 @@
+#include "host/ModuleGlobals.h"
+
+HINSTANCE gModuleInstance = nullptr;
+HANDLE gPortSemaphores[kMaxPorts] = {};
+PluginController* gController = nullptr;

@@ -1,0 +1,56 @@
+#pragma once
+// The module's single long-lived object: the ports, the current port, the
+// mirror of the editor's settings block, the deck state carried between
+// editor calls and the texts the dialogs show. It lives from Initialise or
+// Restart to Cleanup and has no lock: the editor's thread owns it.
+#include "host/DeviceRecord.h"
+#include "host/PersistedSettings.h"
+
+#include <windows.h>
+#include <cstdint>
+
+class DeviceControlPort;
+
+class PluginController {
+public:
+    PluginController();
+    ~PluginController();
+    PluginController(const PluginController&) = delete;
+    PluginController& operator=(const PluginController&) = delete;
+
+    int32_t CopyPersistedOut(PersistedSettings* block) const;
+    int32_t GetEmbeddedTcCapture(uint8_t* value) const;
+    int32_t SetEmbeddedTcCapture(uint8_t value);
+
+    DeviceControlPort* CurrentPort() const;
+    void ResetDisplayTexts();
+
+    HWND exportDialog = nullptr;
+    int32_t portCount = 0;
+    int32_t currentPort = 0;
+    uint8_t setUp = 0;                  // device control opened
+    uint32_t processorCount = 0;
+
+    char timecodeDisplayText[32];
+    char deviceStateTexts[2][64];
+    char deckStatusText[64];
+    char deviceStateText[64];
+    char timecodeTexts[2][64];
+    char timecodeText[32];
+    char gotoLabel[64];
+
+    char gotoTargetText[32];            // what a goto or locate cues to
+    int32_t exportState = 0;
+    uint8_t exportDoneShown = 0;
+    uint8_t ModalExport = 0;
+    // Offline until the first report says otherwise.
+    int16_t lastReportedMode = 15;
+    const void* errorSuite = nullptr;
+    HostBasicSuite* basicSuite = nullptr;
+
+    DeviceControlPort* ports[kMaxPorts] = {};
+    int32_t statusPollCounter = 0;
+    PersistedSettings persisted;        // mirror of the editor's block
+    HANDLE exportEvent = nullptr;       // "PPro Quor Print"
+    uint8_t recordCopy[sizeof(DeviceRecord)];
+};

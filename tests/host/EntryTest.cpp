@@ -1,0 +1,317 @@
+// xDevice's selectors as the editor sees them, on a machine with no board:
+// results, what lands in the record, the settings handle and the port
+// semaphores.
+#include "host/DeviceRecord.h"
+#include "host/ModuleGlobals.h"
+#include "host/PersistedSettings.h"
+#include "platform/NxPlatform.h"
+#include "tools/hostkit/HostEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+class EntryTest : public ::testing::Test {
+protected:
+    HostEnvironment& host = HostEnvironment::Instance();
+    DeviceRecord& record = host.record;
+
+    void SetUp() override
+    {
+        host.ResetRecord();
+        host.FailNextAllocations(0);
+    }
+
+    void TearDown() override
+    {
+        xDevice(kSelectorCleanup, host.Handle());
+        EXPECT_EQ(0u, host.LiveHandleCount()) << "host handles left allocated";
+        EXPECT_EQ(0, host.disposeOfUnknownHandle);
+        EXPECT_TRUE(host.acquiredSuites.empty());
+        host.DisposeAllHandles();
+        host.disposeOfUnknownHandle = 0;
+    }
+
+    int16_t Call(int16_t selector) { return xDevice(selector, host.Handle()); }
+
+    // Hands the module a settings block, as the editor does before Restart.
+    PersistedSettings* GiveSettings(const PersistedSettings& content)
+    {
+        record.settings = host.NewHandle(sizeof(PersistedSettings));
+        std::memcpy(*record.settings, &content, sizeof content);
+        return reinterpret_cast<PersistedSettings*>(*record.settings);
+    }
+
+    static void ExpectOffline(const DeviceRecord& r)
+    {
+        EXPECT_EQ(15, r.mode);
+        EXPECT_EQ(30, r.frameRate);
+        EXPECT_EQ(0, r.dropFrame);
+        EXPECT_EQ(0, r.timecode);
+    }
+};
+
+bool SemaphoreExists(int index)
+{
+    std::string name = "QuorControl" + std::to_string(index);
+    HANDLE h = OpenSemaphoreA(SEMAPHORE_ALL_ACCESS, FALSE, name.c_str());
+    if (!h)
+        return false;
+    CloseHandle(h);
+    return true;
+}
+
+PersistedSettings UsedSettings(uint32_t mark)
+{
+    PersistedSettings s;
+    std::memset(&s, 0, sizeof s);
+    s.mark = mark;
+    s.selectedPort = 1;
+    s.embeddedTcCapture = 1;
+    for (int slot : {0, 2}) {
+        PortSettings& p = s.ports[slot];
+        p.mark = 0x77;
+        p.board.tag = 0x61;
+        std::strcpy(p.board.description, "Board: 1 Type: somewhere");
+        p.timecode.tag = 0x62;
+        p.timecode.formatIndex = 4;
+        p.delay = 12;
+        p.audio[3] = 1;
+    }
+    return s;
+}
+
+TEST_F(EntryTest, SelectorsOutOfRangeTouchNothing)
+{
+    std::memset(&record.hostReserved48, 0x5A, sizeof record.hostReserved48);
+    record.mode = 3;
+    record.timecode = 1234;
+    const DeviceRecord before = record;
+    for (int16_t selector : {6, 7, -1, -32768, 32767}) {
+        EXPECT_EQ(-100, Call(selector)) << "selector " << selector;
+        EXPECT_EQ(0, std::memcmp(&before, &record, sizeof record)) << "selector " << selector;
+    }
+    EXPECT_EQ(0u, host.LiveHandleCount());
+    EXPECT_FALSE(SemaphoreExists(0));
+    EXPECT_EQ(-100, xDevice(kSelectorInitialise, nullptr));
+    DeviceRecord* none = nullptr;
+    EXPECT_EQ(-100, xDevice(kSelectorInitialise, &none));
+}
+
+TEST_F(EntryTest, InitialiseWithoutBoardReportsOfflineAndKeepsNothing)
+{
+    record.mode = 7;
+    record.timecode = 99;
+    EXPECT_EQ(0, Call(kSelectorInitialise));
+    ExpectOffline(record);
+    EXPECT_EQ(nullptr, record.settings) << "a failed set-up disposes the settings";
+    EXPECT_EQ(0u, host.LiveHandleCount());
+    EXPECT_EQ(nullptr, gController);
+    EXPECT_TRUE(host.acquiredSuites.empty()) << "no suite without a controller";
+    for (int i = 0; i < kMaxPorts; ++i)
+        EXPECT_TRUE(SemaphoreExists(i)) << "QuorControl" << i;
+    EXPECT_FALSE(SemaphoreExists(8));
+
+    // A second Initialise makes no second set of semaphores.
+    HANDLE first = gPortSemaphores[5];
+    EXPECT_EQ(0, Call(kSelectorInitialise));
+    EXPECT_EQ(first, gPortSemaphores[5]);
+
+    EXPECT_EQ(1, Call(kSelectorCleanup)) << "no controller to clean up";
+    for (int i = 0; i < kMaxPorts; ++i) {
+        EXPECT_FALSE(SemaphoreExists(i)) << "QuorControl" << i;
+        EXPECT_EQ(nullptr, gPortSemaphores[i]);
+    }
+}
+
+TEST_F(EntryTest, PortSemaphoresAreTakenWithoutWaiting)
+{
+    ASSERT_EQ(0, Call(kSelectorInitialise));
+    HANDLE lock = OpenSemaphoreA(SEMAPHORE_ALL_ACCESS, FALSE, "QuorControl3");
+    ASSERT_NE(nullptr, lock);
+    EXPECT_EQ(0, NxMutexWait(lock, 0)) << "a free port lock is taken at once";
+    DWORD start = GetTickCount();
+    EXPECT_EQ(-2, NxMutexWait(gPortSemaphores[3], 0)) << "a held port lock refuses";
+    EXPECT_LT(GetTickCount() - start, 200u) << "refusal must not wait";
+    EXPECT_EQ(0, NxMutexRelease(lock));
+    EXPECT_EQ(-2, NxMutexRelease(lock)) << "count never exceeds one";
+    CloseHandle(lock);
+}
+
+TEST_F(EntryTest, AllocationFailuresGiveMinusOneAndAClearedRecord)
+{
+    record.mode = 5;
+    record.timecode = 77;
+    host.FailNextAllocations(1);
+    EXPECT_EQ(-1, Call(kSelectorInitialise));
+    EXPECT_EQ(0, record.mode);
+    EXPECT_EQ(0, record.timecode);
+    EXPECT_EQ(nullptr, record.settings);
+
+    record.mode = 5;
+    record.timecode = 77;
+    host.FailNextAllocations(1);
+    EXPECT_EQ(-1, Call(kSelectorSetup));
+    EXPECT_EQ(0, record.mode);
+    EXPECT_EQ(0, record.timecode);
+    EXPECT_EQ(nullptr, record.settings);
+
+    // Restart must replace a foreign block, and cannot.
+    PersistedSettings foreign;
+    std::memset(&foreign, 0xEE, sizeof foreign);
+    GiveSettings(foreign);
+    record.mode = 5;
+    host.FailNextAllocations(1);
+    EXPECT_EQ(-1, Call(kSelectorRestart));
+    EXPECT_EQ(nullptr, record.settings);
+    EXPECT_EQ(0, record.mode);
+    EXPECT_EQ(0u, host.LiveHandleCount()) << "the foreign block is disposed";
+
+    // A host whose allocator hands back a handle without a block.
+    record.tables->memory->NewHandle = [](int32_t) -> HostHandle {
+        static char* nothing = nullptr;
+        return &nothing;
+    };
+    EXPECT_EQ(-1, Call(kSelectorSetup));
+    EXPECT_EQ(nullptr, record.settings);
+    EXPECT_EQ(1, host.disposeOfUnknownHandle) << "the empty handle goes back to the host";
+    host.disposeOfUnknownHandle = 0;
+    host.ResetRecord();
+}
+
+TEST_F(EntryTest, RestartNeedsABlock)
+{
+    EXPECT_EQ(-1, Call(kSelectorRestart)) << "no handle";
+    char* empty = nullptr;
+    record.settings = &empty;
+    EXPECT_EQ(-1, Call(kSelectorRestart)) << "a handle without a block";
+    EXPECT_EQ(&empty, record.settings) << "a handle not ours stays";
+    record.settings = nullptr;
+    EXPECT_FALSE(SemaphoreExists(0)) << "nothing is set up on refusal";
+}
+
+TEST_F(EntryTest, RestartKeepsCurrentLayoutAndUpgradesPreviousInPlace)
+{
+    const PersistedSettings current = UsedSettings(kSettingsMark);
+    PersistedSettings* block = GiveSettings(current);
+    HostHandle handle = record.settings;
+    EXPECT_EQ(0, Call(kSelectorRestart));
+    ExpectOffline(record);
+    EXPECT_EQ(handle, record.settings) << "a failed set-up keeps the settings";
+    EXPECT_EQ(0, std::memcmp(&current, block, sizeof current)) << "stored settings untouched";
+    EXPECT_EQ(1, Call(kSelectorCleanup));
+    EXPECT_EQ(nullptr, record.settings);
+
+    const PersistedSettings previous = UsedSettings(kPreviousSettingsMark);
+    block = GiveSettings(previous);
+    handle = record.settings;
+    EXPECT_EQ(0, Call(kSelectorRestart));
+    EXPECT_EQ(handle, record.settings);
+    PersistedSettings expected = previous;
+    expected.mark = kSettingsMark;
+    for (int slot : {0, 2}) {
+        expected.ports[slot].mark = kSettingsMark;
+        expected.ports[slot].board.tag = 0x73;
+        expected.ports[slot].timecode.tag = 0x73;
+    }
+    EXPECT_EQ(0, std::memcmp(&expected, block, sizeof expected))
+        << "only the used port blocks are marked; nothing else changes";
+    for (int slot : {1, 3, 4, 5, 6, 7}) {
+        static const PortSettings zero = {};
+        EXPECT_EQ(0, std::memcmp(&zero, &block->ports[slot], sizeof zero)) << "slot " << slot;
+    }
+}
+
+TEST_F(EntryTest, RestartReplacesAForeignBlockWithAFreshOne)
+{
+    PersistedSettings foreign = UsedSettings(0x12345736);
+    GiveSettings(foreign);
+    EXPECT_EQ(0, Call(kSelectorRestart));
+    ExpectOffline(record);
+    ASSERT_NE(nullptr, record.settings);
+    EXPECT_EQ(1u, host.LiveHandleCount()) << "the old handle is disposed, one new one kept";
+    EXPECT_EQ(static_cast<int32_t>(sizeof(PersistedSettings)), host.HandleSize(record.settings));
+    const PersistedSettings* fresh = reinterpret_cast<PersistedSettings*>(*record.settings);
+    EXPECT_EQ(0u, fresh->mark) << "a fresh block holds no settings";
+    static const PersistedSettings zero = {};
+    EXPECT_EQ(0, std::memcmp(&zero, fresh, sizeof zero)) << "nothing of the allocator's left";
+}
+
+// Whatever the editor hands back, the module neither crashes nor leaks.
+TEST_F(EntryTest, RandomSettingsBlocksAreSurvived)
+{
+    std::mt19937 random(20261206);
+    for (int round = 0; round < 300; ++round) {
+        PersistedSettings block;
+        auto* bytes = reinterpret_cast<uint8_t*>(&block);
+        for (size_t i = 0; i < sizeof block; ++i)
+            bytes[i] = static_cast<uint8_t>(random());
+        const uint32_t marks[] = {kSettingsMark, kPreviousSettingsMark, block.mark, 0};
+        block.mark = marks[round % 4];
+        GiveSettings(block);
+        const int16_t result = Call(round % 3 == 0 ? kSelectorSetup : kSelectorRestart);
+        ASSERT_EQ(0, result) << "round " << round;
+        Call(kSelectorExecute);
+        ASSERT_EQ(1, Call(kSelectorCleanup)) << "round " << round;
+        ASSERT_EQ(0u, host.LiveHandleCount()) << "round " << round;
+    }
+}
+
+TEST_F(EntryTest, SetupReplacesTheBlockAndReleaseLeavesItAlone)
+{
+    PersistedSettings stored = UsedSettings(kSettingsMark);
+    GiveSettings(stored);
+    EXPECT_EQ(0, Call(kSelectorSetup));
+    ASSERT_NE(nullptr, record.settings);
+    EXPECT_EQ(1u, host.LiveHandleCount()) << "the old block is disposed";
+    EXPECT_EQ(0u, reinterpret_cast<PersistedSettings*>(*record.settings)->mark);
+
+    HostHandle kept = record.settings;
+    EXPECT_EQ(0, Call(kSelectorReleasePorts));
+    EXPECT_EQ(kept, record.settings);
+    EXPECT_EQ(1, Call(kSelectorCleanup));
+    EXPECT_EQ(nullptr, record.settings);
+    EXPECT_EQ(0u, host.LiveHandleCount());
+}
+
+TEST_F(EntryTest, ExecuteWithoutDeck)
+{
+    EXPECT_EQ(0, Call(kSelectorInitialise));
+
+    record.command = 0;
+    EXPECT_EQ(0, Call(kSelectorExecute));
+    EXPECT_EQ(0x011FFFECu, record.features);
+
+    record.command = 1;
+    record.mode = 1;
+    record.timecode = 500;
+    record.frameRate = 25;
+    record.dropFrame = 1;
+    EXPECT_EQ(0, Call(kSelectorExecute));
+    ExpectOffline(record);
+
+    char name[32];
+    std::memset(name, 0x7E, sizeof name);
+    record.nameBuffer = name;
+    record.command = 12;
+    EXPECT_EQ(0, Call(kSelectorExecute));
+    EXPECT_STREQ("Standard VTR", name);
+    EXPECT_EQ(0x7E, name[13]) << "exactly 13 bytes are written";
+    record.nameBuffer = nullptr;
+    EXPECT_EQ(0, Call(kSelectorExecute)) << "no buffer, nothing written";
+
+    // Codes that do nothing, and deck commands with no deck.
+    for (int16_t command : {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 13, -1, 32767}) {
+        record.command = command;
+        const DeviceRecord before = record;
+        EXPECT_EQ(0, Call(kSelectorExecute)) << "command " << command;
+        EXPECT_EQ(0, std::memcmp(&before, &record, sizeof record)) << "command " << command;
+    }
+}
+
+} // namespace
