@@ -1,0 +1,8 @@
+#pragma once
+// Where the build put its outputs and where tests may scribble, as Windows
+// paths (CTest hands them over as Unix paths).
+#include <string>
+
+std::string BinFolder();        // QUOR_BIN
+std::string WorkFolder();       // QUOR_WORK
+std::string ProductionModule(); // the module with the production binding

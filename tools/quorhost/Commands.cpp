@@ -1,0 +1,233 @@
+#include "tools/quorhost/Commands.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+
+namespace quorhost {
+
+namespace {
+
+constexpr long long kInt16Min = -32768;
+constexpr long long kInt16Max = 32767;
+constexpr long long kInt32Min = -2147483647LL - 1;
+constexpr long long kInt32Max = 2147483647LL;
+constexpr long long kLongestSleepMs = 24LL * 3600 * 1000;
+
+struct CommandWord {
+    const char* word;
+    CommandKind kind;
+};
+
+const CommandWord kCommandWords[] = {
+    {"init", CommandKind::Init},         {"setup", CommandKind::Setup},
+    {"execute", CommandKind::Execute},   {"cleanup", CommandKind::Cleanup},
+    {"restart", CommandKind::Restart},   {"release", CommandKind::Release},
+    {"selector", CommandKind::Selector}, {"status", CommandKind::Status},
+    {"features", CommandKind::Features}, {"name", CommandKind::Name},
+    {"handles", CommandKind::Handles},   {"sleep", CommandKind::Sleep},
+};
+
+bool FindCommandWord(const std::string& word, CommandKind& kind)
+{
+    for (const CommandWord& c : kCommandWords) {
+        if (word == c.word) {
+            kind = c.kind;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TakeNumber(const std::vector<std::string>& words, size_t& next, const std::string& command,
+                const char* what, long long min, long long max, long long& value, std::string& error)
+{
+    if (next >= words.size()) {
+        error = "'" + command + "' needs " + what;
+        return false;
+    }
+    if (!ParseInteger(words[next], min, max, value)) {
+        error = "'" + command + "': '" + words[next] + "' is not " + what + " (" +
+                std::to_string(min) + " to " + std::to_string(max) + ")";
+        return false;
+    }
+    ++next;
+    return true;
+}
+
+// The optional record values after "execute N".
+bool TakeExecuteValues(const std::vector<std::string>& words, size_t& next, HostCommand& command,
+                       std::string& error)
+{
+    while (next < words.size()) {
+        const std::string& word = words[next];
+        const size_t equals = word.find('=');
+        if (equals == std::string::npos)
+            return true;
+        const std::string key = word.substr(0, equals);
+        const std::string value = word.substr(equals + 1);
+        bool* given = nullptr;
+        long long min = kInt16Min, max = kInt16Max;
+        if (key == "mode") {
+            given = &command.setMode;
+        } else if (key == "frames") {
+            given = &command.setFrames;
+            min = kInt32Min;
+            max = kInt32Max;
+        } else if (key == "preroll") {
+            given = &command.setPreroll;
+        } else {
+            error = "'execute': unknown value '" + key + "' (mode, frames or preroll)";
+            return false;
+        }
+        if (*given) {
+            error = "'execute': " + key + " given twice";
+            return false;
+        }
+        long long number = 0;
+        if (!ParseInteger(value, min, max, number)) {
+            error = "'execute': " + key + " '" + value + "' is not a number from " +
+                    std::to_string(min) + " to " + std::to_string(max);
+            return false;
+        }
+        *given = true;
+        if (key == "mode")
+            command.mode = int16_t(number);
+        else if (key == "frames")
+            command.frames = int32_t(number);
+        else
+            command.preroll = int16_t(number);
+        ++next;
+    }
+    return true;
+}
+
+} // namespace
+
+std::vector<std::string> SplitWords(const std::string& text)
+{
+    std::vector<std::string> words;
+    std::string word;
+    for (char c : text) {
+        if (std::isspace(static_cast<unsigned char>(c))) {
+            if (!word.empty())
+                words.push_back(word);
+            word.clear();
+        } else {
+            word += c;
+        }
+    }
+    if (!word.empty())
+        words.push_back(word);
+    return words;
+}
+
+bool ParseInteger(const std::string& text, long long min, long long max, long long& value)
+{
+    size_t pos = 0;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '-' || text[pos] == '+'))
+        negative = text[pos++] == '-';
+    int base = 10;
+    if (text.size() - pos > 2 && text[pos] == '0' && (text[pos + 1] == 'x' || text[pos + 1] == 'X')) {
+        base = 16;
+        pos += 2;
+    }
+    // strtoll alone would accept blanks, a second sign and trailing junk.
+    if (pos >= text.size())
+        return false;
+    for (size_t i = pos; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (base == 10 ? !std::isdigit(c) : !std::isxdigit(c))
+            return false;
+    }
+    errno = 0;
+    const unsigned long long magnitude = std::strtoull(text.c_str() + pos, nullptr, base);
+    if (errno == ERANGE || magnitude > 9223372036854775807ULL)
+        return false;
+    const long long number = negative ? -(long long)magnitude : (long long)magnitude;
+    if (number < min || number > max)
+        return false;
+    value = number;
+    return true;
+}
+
+bool ParseCommandWords(const std::vector<std::string>& words, std::vector<HostCommand>& out,
+                       std::string& error)
+{
+    size_t next = 0;
+    while (next < words.size()) {
+        const std::string& word = words[next++];
+        HostCommand command;
+        if (!FindCommandWord(word, command.kind)) {
+            error = "unknown command '" + word + "'";
+            return false;
+        }
+        command.text = word;
+        long long number = 0;
+        switch (command.kind) {
+        case CommandKind::Execute:
+            if (!TakeNumber(words, next, word, "a command code", kInt16Min, kInt16Max, number, error) ||
+                !TakeExecuteValues(words, next, command, error))
+                return false;
+            command.number = int32_t(number);
+            command.text += " " + std::to_string(number);
+            if (command.setMode)
+                command.text += " mode=" + std::to_string(command.mode);
+            if (command.setFrames)
+                command.text += " frames=" + std::to_string(command.frames);
+            if (command.setPreroll)
+                command.text += " preroll=" + std::to_string(command.preroll);
+            break;
+        case CommandKind::Selector:
+            if (!TakeNumber(words, next, word, "a selector", kInt16Min, kInt16Max, number, error))
+                return false;
+            command.number = int32_t(number);
+            command.text += " " + std::to_string(number);
+            break;
+        case CommandKind::Sleep:
+            if (!TakeNumber(words, next, word, "milliseconds", 0, kLongestSleepMs, number, error))
+                return false;
+            command.number = int32_t(number);
+            command.text += " " + std::to_string(number);
+            break;
+        default:
+            break;
+        }
+        out.push_back(command);
+    }
+    return true;
+}
+
+bool ParseScript(const std::string& content, std::vector<HostCommand>& out, std::string& error)
+{
+    size_t start = 0;
+    int lineNumber = 0;
+    while (start <= content.size()) {
+        size_t end = content.find('\n', start);
+        if (end == std::string::npos)
+            end = content.size();
+        const std::string line = content.substr(start, end - start);
+        start = end + 1;
+        ++lineNumber;
+
+        const std::vector<std::string> words = SplitWords(line);
+        if (words.empty() || words[0][0] == '#')
+            continue;
+        std::vector<HostCommand> commands;
+        std::string problem;
+        if (!ParseCommandWords(words, commands, problem)) {
+            error = "line " + std::to_string(lineNumber) + ": " + problem;
+            return false;
+        }
+        if (commands.size() != 1) {
+            error = "line " + std::to_string(lineNumber) + ": one command a line, found " +
+                    std::to_string(commands.size());
+            return false;
+        }
+        out.push_back(commands[0]);
+    }
+    return true;
+}
+
+} // namespace quorhost

@@ -1,0 +1,54 @@
+#pragma once
+// The commands quorhost runs, parsed from the command line or a script.
+// Everything is parsed before the module is loaded, so that a typo in the
+// last line does not leave a half-driven deck behind.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quorhost {
+
+enum class CommandKind {
+    Init,      // selector 0
+    Setup,     // selector 1
+    Execute,   // selector 2 with a command code
+    Cleanup,   // selector 3
+    Restart,   // selector 4 with the stored settings
+    Release,   // selector 5
+    Selector,  // any selector value
+    Status,    // execute 1
+    Features,  // execute 0
+    Name,      // execute 12
+    Handles,   // host handles still allocated
+    Sleep,     // milliseconds
+};
+
+struct HostCommand {
+    CommandKind kind = CommandKind::Init;
+    int32_t number = 0;  // execute command code, selector value or milliseconds
+    bool setMode = false;
+    bool setFrames = false;
+    bool setPreroll = false;
+    int16_t mode = 0;
+    int32_t frames = 0;
+    int16_t preroll = 0;
+    std::string text;    // as it is echoed in the output
+};
+
+// Whitespace-separated words of a text.
+std::vector<std::string> SplitWords(const std::string& text);
+
+// Decimal with an optional sign, or hexadecimal with 0x; the whole text must
+// be the number and it must lie within [min, max].
+bool ParseInteger(const std::string& text, long long min, long long max, long long& value);
+
+// A sequence of words holding any number of commands, each followed by its
+// arguments: "init execute 2 mode=1 status".
+bool ParseCommandWords(const std::vector<std::string>& words, std::vector<HostCommand>& out,
+                       std::string& error);
+
+// A script: one command a line; blank lines and lines whose first non-blank
+// character is '#' are skipped. Errors name the line.
+bool ParseScript(const std::string& content, std::vector<HostCommand>& out, std::string& error);
+
+} // namespace quorhost
