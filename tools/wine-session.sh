@@ -18,12 +18,18 @@ wine_session_start() {
         [ -s "$fifo" ] || { echo "could not start Xvfb" >&2; return 1; }
         export DISPLAY=":$(head -n1 "$fifo")"
     fi
+    # A persistent server: each Wine process then starts in milliseconds. A
+    # server left behind by an interrupted run is replaced.
+    mkdir -p "$WINEPREFIX"
+    if ! wineserver -p 2>/dev/null; then
+        wineserver -k 2>/dev/null || true
+        wineserver -w 2>/dev/null || true
+        wineserver -p
+    fi
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "preparing the Wine prefix in $WINEPREFIX"
-        wineboot -i >/dev/null 2>&1 || true
+        wineboot -i >/dev/null 2>&1 </dev/null || true
     fi
-    # A persistent server: each Wine process then starts in milliseconds.
-    wineserver -p
     # Start Wine's background services now, away from any test's output:
     # started by a test, they would hold its pipes open and CTest would wait.
     wine wineboot >/dev/null 2>&1 </dev/null || true
