@@ -8,6 +8,7 @@ wine_session_start() {
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
     _wine_session_xvfb=""
+    trap wine_session_stop EXIT
     if [ -z "${DISPLAY:-}" ]; then
         local fifo="$build/.xvfb-display"
         rm -f "$fifo"
@@ -33,7 +34,6 @@ wine_session_start() {
     # Start Wine's background services now, away from any test's output:
     # started by a test, they would hold its pipes open and CTest would wait.
     wine wineboot >/dev/null 2>&1 </dev/null || true
-    trap wine_session_stop EXIT
 }
 
 wine_session_stop() {
