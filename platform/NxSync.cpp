@@ -60,20 +60,20 @@ NxErr NxCloseSemaphore(void* semaphore)
 // Built on a semaphore so that a thread other than the owner may release it.
 void* NxMutexCreate()
 {
-    return CreateSemaphoreA(nullptr, 1, 1, nullptr);
+    return NxCreateSemaphore(1, 1, nullptr);
 }
 
 NxErr NxMutexWait(void* mutex, uint32_t timeoutMs)
 {
-    return Wait(mutex, timeoutMs);
+    return NxWaitForSemaphore(mutex, timeoutMs);
 }
 
 NxErr NxMutexRelease(void* mutex)
 {
-    return NxResult(ReleaseSemaphore(mutex, 1, nullptr));
+    return NxReleaseSemaphore(mutex);
 }
 
 NxErr NxMutexClose(void* mutex)
 {
-    return NxCloseResult(mutex);
+    return NxCloseSemaphore(mutex);
 }

@@ -10,14 +10,14 @@ wine_session_start() {
     _wine_session_xvfb=""
     trap wine_session_stop EXIT
     if [ -z "${DISPLAY:-}" ]; then
-        local fifo="$build/.xvfb-display"
-        rm -f "$fifo"
-        Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" 2>/dev/null &
+        local display_file="$build/.xvfb-display"
+        rm -f "$display_file"
+        Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" 2>/dev/null &
         _wine_session_xvfb=$!
         local n=0
-        while [ ! -s "$fifo" ] && [ $n -lt 100 ]; do sleep 0.1; n=$((n + 1)); done
-        [ -s "$fifo" ] || { echo "could not start Xvfb" >&2; return 1; }
-        export DISPLAY=":$(head -n1 "$fifo")"
+        while [ ! -s "$display_file" ] && [ $n -lt 100 ]; do sleep 0.1; n=$((n + 1)); done
+        [ -s "$display_file" ] || { echo "could not start Xvfb" >&2; return 1; }
+        export DISPLAY=":$(head -n1 "$display_file")"
     fi
     # A persistent server: each Wine process then starts in milliseconds. A
     # server left behind by an interrupted run is replaced.

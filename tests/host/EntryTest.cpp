@@ -145,21 +145,15 @@ TEST_F(EntryTest, PortSemaphoresAreTakenWithoutWaiting)
 
 TEST_F(EntryTest, AllocationFailuresGiveMinusOneAndAClearedRecord)
 {
-    record.mode = 5;
-    record.timecode = 77;
-    host.FailNextAllocations(1);
-    EXPECT_EQ(-1, Call(kSelectorInitialise));
-    EXPECT_EQ(0, record.mode);
-    EXPECT_EQ(0, record.timecode);
-    EXPECT_EQ(nullptr, record.settings);
-
-    record.mode = 5;
-    record.timecode = 77;
-    host.FailNextAllocations(1);
-    EXPECT_EQ(-1, Call(kSelectorSetup));
-    EXPECT_EQ(0, record.mode);
-    EXPECT_EQ(0, record.timecode);
-    EXPECT_EQ(nullptr, record.settings);
+    for (int16_t selector : {kSelectorInitialise, kSelectorSetup}) {
+        record.mode = 5;
+        record.timecode = 77;
+        host.FailNextAllocations(1);
+        EXPECT_EQ(-1, Call(selector)) << "selector " << selector;
+        EXPECT_EQ(0, record.mode) << "selector " << selector;
+        EXPECT_EQ(0, record.timecode) << "selector " << selector;
+        EXPECT_EQ(nullptr, record.settings) << "selector " << selector;
+    }
 
     // Restart must replace a foreign block, and cannot.
     PersistedSettings foreign;
