@@ -14,16 +14,16 @@ struct StatusMode {
 
 // Tested in this order, whole texts only.
 const StatusMode kStatusModes[] = {
-    {"StandBy", 4},
-    {"Offline", 15},
-    {"Tape Out", 14},
-    {"Local", 15},
-    {"Stop", 0},
-    {"Still", 4},
-    {"Play", 1},
-    {"Fast Forward", 5},
-    {"Rewind", 6},
-    {"Record", 7},
+    {"StandBy", kModeStill},
+    {"Offline", kModeOffline},
+    {"Tape Out", kModeTapeOut},
+    {"Local", kModeOffline},
+    {"Stop", kModeStopped},
+    {"Still", kModeStill},
+    {"Play", kModePlay},
+    {"Fast Forward", kModeFastForward},
+    {"Rewind", kModeRewind},
+    {"Record", kModeRecord},
 };
 
 } // namespace
@@ -68,6 +68,6 @@ void ReportOffline(DeviceRecord* record)
 {
     record->dropFrame = 0;
     record->frameRate = 30;
-    record->mode = 15;
+    record->mode = kModeOffline;
     record->timecode = 0;
 }

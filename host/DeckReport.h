@@ -6,6 +6,21 @@
 
 class DeviceControlPort;
 
+// The editor's mode numbers that the module reports on its own account.
+enum HostMode : int16_t {
+    kModeStopped = 0,
+    kModePlay = 1,
+    kModeStill = 4,
+    kModeFastForward = 5,
+    kModeRewind = 6,
+    kModeRecord = 7,
+    kModeGoto = 8,
+    kModeStepForward = 9,
+    kModeStepBack = 10,
+    kModeTapeOut = 14,
+    kModeOffline = 15,
+};
+
 // The editor's mode number for the port's status text; -1 when the text is
 // not one the editor knows.
 int16_t ModeFromStatusText(DeviceControlPort* port);

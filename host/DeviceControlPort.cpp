@@ -1,16 +1,10 @@
 #include "host/DeviceControlPort.h"
 
 #include "host/ModuleGlobals.h"
+#include "host/TimecodeText.h"
 #include "platform/NxPlatform.h"
 
 #include <cstring>
-
-namespace {
-
-const char kZeroTimecode[] = "00:00:00:00";
-const char kZeroDropTimecode[] = "00;00;00;00";
-
-} // namespace
 
 DeviceControlPort::DeviceControlPort()
 {
@@ -91,8 +85,8 @@ int32_t DeviceControlPort::GetTimecodeFormatInfo(FormatInfo* info) const
 
 int32_t DeviceControlPort::GetTimecodeText(char* text)
 {
-    std::memcpy(text, settings_.timecode.format.dropFrame ? kZeroDropTimecode : kZeroTimecode,
-                sizeof kZeroTimecode);
+    std::memcpy(text, settings_.timecode.format.dropFrame ? kZeroDropTimecodeText : kZeroTimecodeText,
+                sizeof kZeroTimecodeText);
     return 0;
 }
 

@@ -18,12 +18,6 @@ enum HostCommand : int16_t {
 // Bits 2, 3, 5 to 20 and 24.
 constexpr uint32_t kFeatures = 0x011FFFEC;
 const char kDeviceName[] = "Standard VTR";
-constexpr int16_t kModeStill = 4;
-constexpr int16_t kModeGoto = 8;
-constexpr int16_t kModeStepForward = 9;
-constexpr int16_t kModeStepBack = 10;
-constexpr int16_t kModeOffline = 15;
-constexpr int32_t kPollEvery = 60;
 
 // The current port, activated when it is open but not yet active; null
 // when there is no deck to talk to.
@@ -48,7 +42,7 @@ void ReportStatus(PluginController* controller, DeviceControlPort* port, DeviceR
         controller->lastReportedMode = kModeStill;
         return;
     }
-    if (controller->statusPollCounter == kPollEvery) {
+    if (controller->statusPollCounter == kStatusPollNow) {
         const int16_t mode = ModeFromStatusText(port);
         if (mode == -1) {
             record->mode = controller->lastReportedMode;

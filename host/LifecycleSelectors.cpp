@@ -16,9 +16,6 @@ namespace {
 
 const char kErrorSuiteName[] = "Premiere Error Suite";
 constexpr int32_t kErrorSuiteVersion = 1;
-constexpr int16_t kModeStill = 4;
-constexpr int16_t kModeOffline = 15;
-constexpr int32_t kPollNow = 60;
 
 HostMemoryFuncs* HostMemory(const DeviceRecord* record)
 {
@@ -128,7 +125,7 @@ void ReportActivePort(PluginController* controller, DeviceRecord* record, Device
     char text[32];
     ReportDeckPosition(port, record, text);
     const int16_t mode = ModeFromStatusText(port);
-    controller->lastReportedMode = mode == -1 ? kModeStill : mode;
+    controller->lastReportedMode = mode == -1 ? int16_t(kModeStill) : mode;
     record->mode = controller->lastReportedMode;
 }
 
@@ -187,7 +184,7 @@ int16_t SelectInitialise(DeviceRecord* record)
         gController->CopyPersistedOut(block);
     }
     ReportCurrentPort(gController, record);
-    gController->statusPollCounter = kPollNow;
+    gController->statusPollCounter = kStatusPollNow;
     return 0;
 }
 
@@ -232,7 +229,7 @@ int16_t SelectRestart(DeviceRecord* record)
     } else {
         ReportPortOffline(controller, record);
     }
-    controller->statusPollCounter = kPollNow;
+    controller->statusPollCounter = kStatusPollNow;
     return 0;
 }
 
@@ -267,7 +264,7 @@ int16_t SelectCleanup(DeviceRecord* record)
         PluginController* controller = gController;
         ReleaseErrorSuite(controller);
         DeactivateAllPorts(controller);
-        controller->statusPollCounter = kPollNow;
+        controller->statusPollCounter = kStatusPollNow;
         CloseDeviceControl(controller);
         delete controller;
         gController = nullptr;
@@ -280,7 +277,7 @@ int16_t SelectReleasePorts(DeviceRecord*)
 {
     if (gController) {
         DeactivateAllPorts(gController);
-        gController->statusPollCounter = kPollNow;
+        gController->statusPollCounter = kStatusPollNow;
     }
     return 0;
 }

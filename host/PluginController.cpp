@@ -1,13 +1,12 @@
 #include "host/PluginController.h"
 
 #include "host/DeviceControlSetup.h"
+#include "host/TimecodeText.h"
 #include "platform/NxPlatform.h"
 
 #include <cstring>
 
 namespace {
-
-const char kZeroTimecode[] = "00:00:00:00";
 
 template <size_t N>
 void SetText(char (&field)[N], const char* text)
@@ -34,16 +33,16 @@ PluginController::~PluginController()
 
 void PluginController::ResetDisplayTexts()
 {
-    SetText(timecodeDisplayText, kZeroTimecode);
+    SetText(timecodeDisplayText, kZeroTimecodeText);
     SetText(deviceStateTexts[0], "Not Open");
     SetText(deviceStateTexts[1], "Not Open");
     SetText(deckStatusText, "Offline");
     SetText(deviceStateText, "Not Open");
-    SetText(timecodeTexts[0], kZeroTimecode);
-    SetText(timecodeTexts[1], kZeroTimecode);
-    SetText(timecodeText, kZeroTimecode);
+    SetText(timecodeTexts[0], kZeroTimecodeText);
+    SetText(timecodeTexts[1], kZeroTimecodeText);
+    SetText(timecodeText, kZeroTimecodeText);
     SetText(gotoLabel, "Go To Timecode");
-    SetText(gotoTargetText, kZeroTimecode);
+    SetText(gotoTargetText, kZeroTimecodeText);
 }
 
 int32_t PluginController::CopyPersistedOut(PersistedSettings* block) const

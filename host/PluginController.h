@@ -11,6 +11,10 @@
 
 class DeviceControlPort;
 
+// The status poll counter at this value makes the next status command read
+// the deck instead of echoing the last reported mode.
+constexpr int32_t kStatusPollNow = 60;
+
 class PluginController {
 public:
     PluginController();

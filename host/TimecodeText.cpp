@@ -107,9 +107,8 @@ int FramesToTimecodeText(int32_t frames, int32_t rate, int32_t divisor, uint8_t 
         return 1;
     RateInfo info;
     if (!LookUpRate(rate, divisor, dropFrame, &info)) {
-        const char zero[] = "00:00:00:00";
-        for (std::size_t i = 0; i < sizeof zero; ++i)
-            text[i] = zero[i];
+        for (std::size_t i = 0; i < sizeof kZeroTimecodeText; ++i)
+            text[i] = kZeroTimecodeText[i];
         return 1;
     }
 

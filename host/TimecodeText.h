@@ -11,6 +11,10 @@
 // Input texts are read only up to their terminating zero.
 #include <cstdint>
 
+// The zero timecode, the default text wherever no deck time is known.
+constexpr char kZeroTimecodeText[] = "00:00:00:00";
+constexpr char kZeroDropTimecodeText[] = "00;00;00;00";
+
 // 0, or 1 for an unsupported rate (text is then "00:00:00:00").
 // A null text writes nothing and gives 1. Hours above 23 are written as 23.
 int FramesToTimecodeText(int32_t frames, int32_t rate, int32_t divisor, uint8_t dropFrame, char* text);
