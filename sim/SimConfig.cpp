@@ -1,0 +1,211 @@
+#include "sim/SimConfig.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace sim {
+
+namespace {
+
+constexpr uint32_t kMaxRepeat = 8;
+
+bool IsSeparator(char c) { return c == ' ' || c == ',' || c == '\t' || c == '\r' || c == '\n'; }
+
+std::string Lower(std::string s)
+{
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+std::string Trim(const std::string& s)
+{
+    size_t b = 0, e = s.size();
+    while (b < e && IsSeparator(s[b]))
+        ++b;
+    while (e > b && IsSeparator(s[e - 1]))
+        --e;
+    return s.substr(b, e - b);
+}
+
+// Decimal or 0x hex, the whole text, within 32 bits.
+bool ParseNumber(const std::string& text, uint32_t* value)
+{
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const size_t start = hex ? 2 : 0;
+    if (text.size() == start)
+        return false;
+    uint64_t v = 0;
+    for (size_t i = start; i < text.size(); ++i) {
+        const char c = static_cast<char>(text[i] | 0x20);
+        int digit;
+        if (text[i] >= '0' && text[i] <= '9')
+            digit = text[i] - '0';
+        else if (hex && c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else
+            return false;
+        v = v * (hex ? 16 : 10) + static_cast<uint64_t>(digit);
+        if (v > 0xFFFFFFFFull)
+            return false;
+    }
+    *value = static_cast<uint32_t>(v);
+    return true;
+}
+
+bool ParseYesNo(const std::string& text, bool* value)
+{
+    const std::string t = Lower(text);
+    if (t == "yes" || t == "1") {
+        *value = true;
+        return true;
+    }
+    if (t == "no" || t == "0") {
+        *value = false;
+        return true;
+    }
+    return false;
+}
+
+// One board entry; 'where' names it in messages ("board 2").
+bool ParseBoard(const std::string& entry, const std::string& where, std::vector<BoardConfig>* out,
+                std::string* error)
+{
+    BoardConfig board;
+    uint32_t count = 1;
+    std::vector<std::string> seen;
+    size_t i = 0;
+    while (i < entry.size()) {
+        while (i < entry.size() && IsSeparator(entry[i]))
+            ++i;
+        size_t end = i;
+        while (end < entry.size() && !IsSeparator(entry[end]))
+            ++end;
+        if (end == i)
+            break;
+        const std::string item = entry.substr(i, end - i);
+        i = end;
+
+        const size_t eq = item.find('=');
+        if (eq == std::string::npos || eq == 0) {
+            *error = where + ": \"" + item + "\" is not key=value";
+            return false;
+        }
+        const std::string key = Lower(item.substr(0, eq));
+        const std::string value = item.substr(eq + 1);
+        for (const std::string& k : seen)
+            if (k == key) {
+                *error = where + ": \"" + key + "\" given twice";
+                return false;
+            }
+        seen.push_back(key);
+
+        const auto bad = [&](const char* expected) {
+            *error = where + ": \"" + item + "\": " + expected;
+            return false;
+        };
+        uint32_t number = 0;
+        if (key == "type") {
+            if (!ParseNumber(value, &number) || (number != 2 && number != 4 && number != 8))
+                return bad("type is 2, 4 or 8");
+            board.type = number;
+        } else if (key == "id") {
+            if (!ParseNumber(value, &board.boardId))
+                return bad("id is a decimal or 0x hex number");
+        } else if (key == "rs422") {
+            if (!ParseYesNo(value, &board.rs422))
+                return bad("rs422 is yes, no, 1 or 0");
+        } else if (key == "fb") {
+            if (!ParseNumber(value, &number) || number > 15)
+                return bad("fb is 0 to 15");
+            board.frameBufferFormat = number;
+        } else if (key == "aes") {
+            if (!ParseYesNo(value, &board.aesInput))
+                return bad("aes is yes, no, 1 or 0");
+        } else if (key == "flags") {
+            if (!ParseNumber(value, &board.driverFlags))
+                return bad("flags is a decimal or 0x hex number");
+        } else if (key == "line") {
+            const std::string v = Lower(value);
+            if (v == "none")
+                board.line = LineKind::None;
+            else if (v == "loop")
+                board.line = LineKind::Loopback;
+            else
+                return bad("line is none or loop");
+        } else if (key == "count") {
+            if (!ParseNumber(value, &count) || count < 1 || count > kMaxRepeat)
+                return bad("count is 1 to 8");
+        } else {
+            *error = where + ": unknown key \"" + key + "\"";
+            return false;
+        }
+    }
+    out->insert(out->end(), count, board);
+    return true;
+}
+
+}  // namespace
+
+RackConfig DefaultRackConfig()
+{
+    RackConfig config;
+    config.boards.push_back(BoardConfig{});
+    return config;
+}
+
+bool ParseRackConfig(const std::string& text, RackConfig* config, std::string* error)
+{
+    const std::string whole = Trim(text);
+    if (whole.empty() || Lower(whole) == "none") {
+        config->boards.clear();
+        return true;
+    }
+    std::vector<BoardConfig> boards;
+    size_t start = 0;
+    int entryNumber = 0;
+    while (start <= whole.size()) {
+        size_t end = whole.find(';', start);
+        if (end == std::string::npos)
+            end = whole.size();
+        const std::string entry = Trim(whole.substr(start, end - start));
+        ++entryNumber;
+        // An empty entry (a stray or trailing ';') adds nothing.
+        if (!entry.empty() && !ParseBoard(entry, "board " + std::to_string(entryNumber), &boards, error))
+            return false;
+        start = end + 1;
+    }
+    config->boards = std::move(boards);
+    return true;
+}
+
+RackConfig RackConfigFromEnvironment()
+{
+    // Unset and set-but-empty differ: empty means an empty rack.
+    SetLastError(ERROR_SUCCESS);
+    const DWORD needed = GetEnvironmentVariableA("QUOR_SIM", nullptr, 0);
+    if (needed == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND)
+        return DefaultRackConfig();
+    std::string text;
+    if (needed > 0) {
+        std::vector<char> buffer(needed);
+        const DWORD got = GetEnvironmentVariableA("QUOR_SIM", buffer.data(), needed);
+        if (got < needed)
+            text.assign(buffer.data(), got);
+    }
+    RackConfig config;
+    std::string error;
+    if (ParseRackConfig(text, &config, &error))
+        return config;
+    static bool reported = false;
+    if (!reported) {
+        reported = true;
+        std::fprintf(stderr, "QUOR_SIM ignored, %s; using the default rack\n", error.c_str());
+    }
+    return DefaultRackConfig();
+}
+
+}  // namespace sim

@@ -1,0 +1,179 @@
+#pragma once
+// Talks to the simulated rack through the driver-API table only, with
+// request records built byte by byte here, never from the module's structs.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+#include <initializer_list>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "board/BoardTypes.h"
+#include "sim/SimRack.h"
+
+namespace simtest {
+
+using Bytes = std::vector<uint8_t>;
+using Words = std::initializer_list<std::pair<size_t, uint32_t>>;
+
+inline void PutWord(Bytes& b, size_t offset, uint32_t value)
+{
+    if (offset + 4 > b.size())
+        ADD_FAILURE() << "word at " << offset << " is past a record of " << b.size();
+    else
+        std::memcpy(&b[offset], &value, 4);
+}
+inline uint32_t WordAt(const Bytes& b, size_t offset)
+{
+    uint32_t v;
+    std::memcpy(&v, &b[offset], 4);
+    return v;
+}
+inline uint32_t Word(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
+
+// A zeroed record of the given size with its header and the words given.
+inline Bytes Record(uint32_t boardType, uint32_t id, uint32_t flags, size_t size, Words words = {})
+{
+    Bytes b(size, 0);
+    std::memcpy(b.data(), BoardTypeGuid(boardType), sizeof(GUID));
+    PutWord(b, 16, id);
+    PutWord(b, 20, flags);
+    for (const auto& w : words)
+        PutWord(b, w.first, w.second);
+    return b;
+}
+
+inline const DriverApi& Api() { return sim::SimDriverApi(); }
+
+inline HANDLE Open(const std::string& path, DWORD share)
+{
+    return Api().createFile(path.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+// Polls until the condition holds or a generous deadline passes.
+template <typename Condition>
+bool Eventually(Condition condition, DWORD limitMs = 5000)
+{
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > limitMs)
+            return false;
+        Sleep(1);
+    }
+    return true;
+}
+
+// One open device handle on a rack position.
+class Board {
+public:
+    explicit Board(int position, DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE)
+        : type_(sim::SimRack::Instance().Configuration().boards.at(position).type),
+          handle_(Open(sim::SimRack::Instance().DevicePath(position), share))
+    {
+        EXPECT_NE(INVALID_HANDLE_VALUE, handle_) << "open failed, error " << GetLastError();
+    }
+    ~Board()
+    {
+        if (handle_ != INVALID_HANDLE_VALUE)
+            Api().closeHandle(handle_);
+    }
+    Board(const Board&) = delete;
+    Board& operator=(const Board&) = delete;
+
+    HANDLE handle() const { return handle_; }
+    void Close()
+    {
+        EXPECT_TRUE(Api().closeHandle(handle_));
+        handle_ = INVALID_HANDLE_VALUE;
+    }
+
+    Bytes Request(uint32_t id, uint32_t flags, size_t size, Words words = {}) const
+    {
+        return Record(type_, id, flags, size, words);
+    }
+    // In and out in one buffer, as the module sends them.
+    bool Send(Bytes& record, DWORD* returned = nullptr) const
+    {
+        DWORD got = 0xDEAD;
+        const DWORD size = static_cast<DWORD>(record.size());
+        const BOOL ok = Api().deviceIoControl(handle_, kBoardRequestCode, record.data(), size, record.data(), size,
+                                              &got, nullptr);
+        if (returned)
+            *returned = got;
+        return ok != FALSE;
+    }
+    bool Send(uint32_t id, uint32_t flags, size_t size, Words words) const
+    {
+        Bytes r = Request(id, flags, size, words);
+        return Send(r);
+    }
+
+    bool Read(uint32_t reg, uint32_t* value, uint32_t mask = 0xFFFFFFFF, uint32_t shift = 0) const
+    {
+        Bytes r = Request(kPropertyRegister, kFlagGet, 40, {{24, reg}, {32, mask}, {36, shift}});
+        const bool ok = Send(r);
+        *value = WordAt(r, 28);
+        return ok;
+    }
+    uint32_t Read(uint32_t reg) const
+    {
+        uint32_t v = 0xDEADBEEF;
+        EXPECT_TRUE(Read(reg, &v)) << "register " << reg;
+        return v;
+    }
+    bool Write(uint32_t reg, uint32_t value, uint32_t mask = 0xFFFFFFFF, uint32_t shift = 0) const
+    {
+        return Send(kPropertyRegister, kFlagSet, 40, {{24, reg}, {28, value}, {32, mask}, {36, shift}});
+    }
+    bool Interrupt(bool on, uint32_t type) const
+    {
+        return Send(kPropertyInterrupt, on ? kFlagGet : kFlagSet, 32, {{28, type}});
+    }
+    // The form that carries the event handle itself.
+    bool Subscribe(bool on, uint32_t type, HANDLE event) const
+    {
+        return Send(kPropertySubscription, on ? kFlagGet : kFlagSet, 40, {{24, Word(event)}, {28, type}});
+    }
+    // The form that carries the address of the caller's handle variable.
+    bool SubscribeByAddress(bool on, uint32_t type, HANDLE* slot) const
+    {
+        return Send(kPropertyInterruptCount, on ? kFlagGet : kFlagSet, 40, {{24, Word(slot)}, {28, type}});
+    }
+    uint32_t Count(uint32_t type) const
+    {
+        Bytes r = Request(kPropertyInterruptCount, kFlagGet, 40, {{28, kInterruptCountMarker}, {32, type}});
+        EXPECT_TRUE(Send(r));
+        return WordAt(r, 32);
+    }
+
+private:
+    uint32_t type_;
+    HANDLE handle_;
+};
+
+// Each test starts from a rack of its own choosing, with nothing injected.
+class RackTest : public ::testing::Test {
+protected:
+    sim::SimRack& rack = sim::SimRack::Instance();
+
+    void Use(const std::string& text)
+    {
+        sim::RackConfig config;
+        std::string error;
+        ASSERT_TRUE(sim::ParseRackConfig(text, &config, &error)) << error;
+        rack.ClearFaults();
+        rack.Configure(config);
+        rack.ClearLog();
+    }
+    // Nothing a test wired in (a peer, a fault) outlives it.
+    void TearDown() override
+    {
+        rack.ClearFaults();
+        rack.Configure(sim::RackConfig());
+    }
+};
+
+}  // namespace simtest
