@@ -67,7 +67,8 @@ TEST(QuorhostCli, RefusesWhatIsNotADeviceModule)
 
 TEST(QuorhostCli, SimChoosesTheModuleInTheSimFolder)
 {
-    const ProcessResult r = RunQuorhost({"--sim"}, ScratchFolder("cli-sim"));
-    // Whether or not the simulation module is built yet, the path is the one beside quorhost.
+    const ProcessResult r = RunQuorhost({"--sim", "name"}, ScratchFolder("cli-sim"));
+    EXPECT_EQ(0u, r.exitCode) << r.out << r.err;
     EXPECT_TRUE(Contains(r.out + r.err, BinFolder() + "\\sim\\DeviceQuorSerial.prm")) << r.out << r.err;
+    EXPECT_TRUE(Contains(r.out, "Veltrix Serial Control")) << r.out;
 }

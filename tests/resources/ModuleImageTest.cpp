@@ -17,22 +17,23 @@
 
 namespace {
 
-class ModuleImageTest : public ::testing::Test {
+// Both modules, the production one and the simulation one, must look the
+// same to the editor.
+class ModuleImageTest : public ::testing::TestWithParam<const char*> {
 protected:
-    static HMODULE module;
+    HMODULE module = nullptr;
 
-    static void SetUpTestSuite()
+    void SetUp() override
     {
-        module = LoadLibraryA(ProductionModule().c_str());
+        const std::string path = BinFolder() + GetParam();
+        module = LoadLibraryA(path.c_str());
+        ASSERT_NE(nullptr, module) << "cannot load " << path;
     }
-    static void TearDownTestSuite()
+    void TearDown() override
     {
         if (module)
             FreeLibrary(module);
-        module = nullptr;
     }
-
-    void SetUp() override { ASSERT_NE(nullptr, module) << "cannot load " << ProductionModule(); }
 
     std::vector<uint8_t> Resource(const char* type, int id)
     {
@@ -59,7 +60,6 @@ protected:
     }
 };
 
-HMODULE ModuleImageTest::module = nullptr;
 
 void Put32(std::vector<uint8_t>& out, uint32_t v)
 {
@@ -84,7 +84,7 @@ void PutProperty(std::vector<uint8_t>& out, const char (&key)[5], const std::vec
     out.insert(out.end(), (4 - data.size() % 4) % 4, 0);
 }
 
-TEST_F(ModuleImageTest, PropertyListAndDisplayNameAreExact)
+TEST_P(ModuleImageTest, PropertyListAndDisplayNameAreExact)
 {
     const std::string name = "Veltrix Serial Control";
     std::vector<uint8_t> pascalName = {static_cast<uint8_t>(name.size())};
@@ -116,7 +116,7 @@ TEST_F(ModuleImageTest, PropertyListAndDisplayNameAreExact)
     EXPECT_EQ(text, Resource("TEXT", 1000));
 }
 
-TEST_F(ModuleImageTest, VersionBlockNamesTheProduct)
+TEST_P(ModuleImageTest, VersionBlockNamesTheProduct)
 {
     char path[MAX_PATH];
     ASSERT_NE(0u, GetModuleFileNameA(module, path, sizeof path));
@@ -132,7 +132,7 @@ TEST_F(ModuleImageTest, VersionBlockNamesTheProduct)
     EXPECT_STREQ("Veltrix Serial Control", product);
 }
 
-TEST_F(ModuleImageTest, ExportsUnderItsOwnNameAndImportsOnlyTheSystem)
+TEST_P(ModuleImageTest, ExportsUnderItsOwnNameAndImportsOnlyTheSystem)
 {
     const IMAGE_NT_HEADERS32* nt = Headers();
     EXPECT_EQ(IMAGE_FILE_MACHINE_I386, nt->FileHeader.Machine);
@@ -169,5 +169,9 @@ TEST_F(ModuleImageTest, ExportsUnderItsOwnNameAndImportsOnlyTheSystem)
         EXPECT_TRUE(system.count(dll)) << "imports " << dll;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Modules, ModuleImageTest,
+                         ::testing::Values("\\DeviceQuorSerial.prm",
+                                           "\\sim\\DeviceQuorSerial.prm"));
 
 } // namespace

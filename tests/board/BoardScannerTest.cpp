@@ -1,0 +1,127 @@
+// The scanner lists the boards of the asked types in a fixed order, with
+// names and capabilities by board ID.
+#include "board/BoardScanner.h"
+#include "board/BoardTypes.h"
+#include "board/RackFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+class Scanner : public RackTest {};
+
+TEST_F(Scanner, ListsTypesTwoFourEightInOrderWithIndexedNames)
+{
+    sim::RackConfig config;
+    config.boards = {Board(8, 0x10410), Board(2, 0x10440), Board(4, 0x10460),
+                     Board(2, 0x10412)};
+    Configure(config);
+
+    BoardScanner scanner(true, BOARDTYPE_QA | BOARDTYPE_QB | BOARDTYPE_QC);
+    ASSERT_EQ(4, scanner.Count());
+    const std::vector<BoardInfo>& boards = scanner.Boards();
+    ASSERT_EQ(4u, boards.size());
+    const struct {
+        uint32_t type, index;
+        int32_t id;
+        const char* name;
+    } expected[] = {
+        {2, 0, 0x10440, "Quor HD 400 - 0"},
+        {2, 1, 0x10412, "Quor SD 120 A - 1"},
+        {4, 0, 0x10460, "Quor HD 600 - 0"},
+        {8, 0, 0x10410, "Quor SD 100 - 0"},
+    };
+    for (size_t i = 0; i < boards.size(); ++i) {
+        EXPECT_EQ(expected[i].type, boards[i].boardType) << i;
+        EXPECT_EQ(expected[i].index, boards[i].boardIndex) << i;
+        EXPECT_EQ(expected[i].id, boards[i].boardId) << i;
+        EXPECT_STREQ(expected[i].name, boards[i].displayName) << i;
+    }
+    EXPECT_EQ(0, Rack().LiveDeviceHandles()) << "the probe holds nothing afterwards";
+    EXPECT_EQ(0, Rack().LiveInfoSets());
+
+    // Types outside the mask are not probed at all.
+    scanner.Scan(BOARDTYPE_QC | 0x40);
+    ASSERT_EQ(1, scanner.Count());
+    EXPECT_EQ(8u, scanner.Boards()[0].boardType);
+}
+
+TEST_F(Scanner, AudioListsFollowTheBoardAndItsAesBit)
+{
+    sim::RackConfig config;
+    config.boards = {Board(4, 0x10440), Board(4, 0x10422), Board(4, 0x10460)};
+    config.boards[1].aesInput = true;
+    Configure(config);
+
+    BoardScanner scanner(true, BOARDTYPE_QB);
+    ASSERT_EQ(3, scanner.Count());
+    const BoardInfo& hd = scanner.Boards()[0];
+    EXPECT_EQ((std::vector<uint32_t>{48000, 96000}), hd.audioSampleRates);
+    EXPECT_EQ((std::vector<uint32_t>{2, 6, 8}), hd.audioChannelCounts);
+    EXPECT_EQ((std::vector<uint32_t>{32}), hd.audioSampleSizes);
+    EXPECT_EQ((std::vector<uint32_t>{0x69736469}), hd.audioInputKinds);  // 'isdi'
+    EXPECT_EQ((std::vector<uint32_t>{FourCharCode("out ")}), hd.audioOutputKinds);
+    EXPECT_EQ(0x80000u, hd.memoryGranule);
+
+    const BoardInfo& sd = scanner.Boards()[1];
+    EXPECT_EQ((std::vector<uint32_t>{48000}), sd.audioSampleRates);
+    EXPECT_EQ((std::vector<uint32_t>{FourCharCode("isdi"), FourCharCode("iaes"),
+                                     FourCharCode("ialg")}),
+              sd.audioInputKinds);
+
+    const BoardInfo& silent = scanner.Boards()[2];
+    EXPECT_TRUE(silent.audioSampleRates.empty());
+    EXPECT_TRUE(silent.audioInputKinds.empty());
+    EXPECT_TRUE(silent.audioOutputKinds.empty());
+
+    // Copies own their lists.
+    BoardInfo copy = hd;
+    copy.audioSampleRates.push_back(1);
+    EXPECT_EQ(2u, scanner.Boards()[0].audioSampleRates.size());
+}
+
+TEST_F(Scanner, UnreadableOrUnknownIdIsBoardNotFound)
+{
+    sim::RackConfig config;
+    config.boards = {Board(4, 0x10440), Board(4, 0x7777)};
+    Configure(config);
+    sim::Fault fault;
+    fault.propertyId = kPropertyRegister;
+    fault.registerNumber = kRegisterBoardId;
+    fault.board = 0;
+    Rack().AddFault(fault);
+
+    BoardScanner scanner(true, BOARDTYPE_QB);
+    ASSERT_EQ(2, scanner.Count());
+    EXPECT_STREQ("BOARD NOT FOUND - 0", scanner.Boards()[0].displayName);
+    EXPECT_EQ(-1, scanner.Boards()[0].boardId);
+    EXPECT_STREQ("BOARD NOT FOUND - 1", scanner.Boards()[1].displayName);
+    EXPECT_EQ(0x7777, scanner.Boards()[1].boardId);
+    for (const BoardInfo& board : scanner.Boards()) {
+        EXPECT_EQ(0, board.flags[kCapHasAudio]);
+        EXPECT_TRUE(board.audioSampleRates.empty());
+    }
+}
+
+TEST_F(Scanner, RescanReplacesAndAnEmptyRackGivesNothing)
+{
+    BoardScanner scanner(true, BOARDTYPE_QA | BOARDTYPE_QB | BOARDTYPE_QC);
+    ASSERT_EQ(4, scanner.Count());
+    scanner.Scan(BOARDTYPE_QA | BOARDTYPE_QB | BOARDTYPE_QC);
+    EXPECT_EQ(4, scanner.Count());
+    EXPECT_EQ(4u, scanner.Boards().size());
+
+    Configure(sim::RackConfig{});
+    scanner.Scan(BOARDTYPE_QA | BOARDTYPE_QB | BOARDTYPE_QC);
+    EXPECT_EQ(0, scanner.Count());
+    EXPECT_TRUE(scanner.Boards().empty());
+
+    Rack().ClearLog();
+    BoardScanner idle;
+    EXPECT_EQ(0, idle.Count());
+    EXPECT_TRUE(Rack().Log().empty()) << "constructed without a scan, it probes nothing";
+}
+
+}  // namespace
