@@ -27,9 +27,9 @@ CBrixWinDriverInterface::CBrixWinDriverInterface(const DriverApi& api) : api_(&a
 
 CBrixWinDriverInterface::~CBrixWinDriverInterface()
 {
-    // Close normally runs first (from the board class); this only covers an
-    // object destroyed while a failed open left nothing else behind.
-    ReleaseEnumeration();
+    // The board class closes first; this covers an object of this class
+    // itself, so that no device handle outlives it.
+    CBrixWinDriverInterface::Close();
 }
 
 bool CBrixWinDriverInterface::Open(uint16_t boardNumber, bool displayErrors,
@@ -149,6 +149,15 @@ bool CBrixWinDriverInterface::Close()
     if (device_ != INVALID_HANDLE_VALUE) {
         api_->closeHandle(device_);
         device_ = INVALID_HANDLE_VALUE;
+    }
+    // An event whose unsubscription failed is still ours. With the device
+    // closed the driver has let go of it, so it can be closed safely now;
+    // left alone, the next open would forget it.
+    for (HANDLE& event : events_) {
+        if (event) {
+            CloseHandle(event);
+            event = nullptr;
+        }
     }
     remoteBoard_ = kNoRemoteBoard;
     isOpen_ = 0;
