@@ -15,6 +15,17 @@ const char kErrorCaption[] = "CBrixWinDriverInterface";
 constexpr DWORD kDetailHeaderSize = 5;
 constexpr DWORD kPresentInterfaces = DIGCF_PRESENT | DIGCF_DEVICEINTERFACE;
 
+// Types this interface knows of but does not drive.
+const char* RefusalText(uint32_t boardType)
+{
+    switch (boardType) {
+    case BOARDTYPE_MVQRA: return "Tried to call open with BOARDTYPE_MVQRA";
+    case BOARDTYPE_TREL2: return "Tried to call open with BOARDTYPE_TREL2";
+    case BOARDTYPE_TRELX: return "Tried to call open with BOARDTYPE_TRELX";
+    default: return nullptr;
+    }
+}
+
 }  // namespace
 
 CBrixWinDriverInterface::CBrixWinDriverInterface() : CBrixWinDriverInterface(BoardDriverApi())
@@ -46,18 +57,9 @@ bool CBrixWinDriverInterface::Open(uint16_t boardNumber, bool displayErrors,
     boardType_ = boardType == 0 ? BOARDTYPE_DEFAULT : boardType;
     displayErrors_ = displayErrors ? 1 : 0;
 
-    switch (boardType_) {
-    case BOARDTYPE_MVQRA:
-        DisplayError("Tried to call open with BOARDTYPE_MVQRA");
+    if (const char* refusal = RefusalText(boardType_)) {
+        DisplayError(refusal);
         return false;
-    case BOARDTYPE_TREL2:
-        DisplayError("Tried to call open with BOARDTYPE_TREL2");
-        return false;
-    case BOARDTYPE_TRELX:
-        DisplayError("Tried to call open with BOARDTYPE_TRELX");
-        return false;
-    default:
-        break;
     }
 
     if (hostName && hostName[0]) {
