@@ -43,9 +43,7 @@ bool CBrixWinDriverInterface::AutoCirculate(AutoCirculateCommand* command)
     case kCirculateResume:
     case kCirculateFlush:
     case kCirculatePreroll: {
-        CirculateCommandRequest request;
-        std::memset(&request, 0, sizeof request);
-        FillHeader(&request, kPropertyCirculateCommand, kFlagSet);
+        auto request = NewRequest<CirculateCommandRequest>(kPropertyCirculateCommand, kFlagSet);
         request.command = command->command;
         request.words[0] = command->words[0];
         switch (command->command) {
@@ -72,9 +70,7 @@ bool CBrixWinDriverInterface::AutoCirculate(AutoCirculateCommand* command)
     case kCirculateGetStatus: {
         if (!command->status)
             return false;
-        CirculateStatusRequest request;
-        std::memset(&request, 0, sizeof request);
-        FillHeader(&request, kPropertyCirculateStatus, kFlagGet);
+        auto request = NewRequest<CirculateStatusRequest>(kPropertyCirculateStatus, kFlagGet);
         request.command = command->command;
         request.channel = command->words[0];
         if (!SendRequest(&request, sizeof request))
@@ -85,9 +81,8 @@ bool CBrixWinDriverInterface::AutoCirculate(AutoCirculateCommand* command)
     case kCirculateFrameStamp: {
         if (!command->status)
             return false;
-        CirculateFrameStampRequest request;
-        std::memset(&request, 0, sizeof request);
-        FillHeader(&request, kPropertyCirculateFrameStamp, kFlagGet);
+        auto request =
+            NewRequest<CirculateFrameStampRequest>(kPropertyCirculateFrameStamp, kFlagGet);
         request.command = command->command;
         request.channel = command->words[0];
         request.frame = command->words[1];
@@ -125,12 +120,11 @@ bool CBrixWinDriverInterface::CirculateTransfer(AutoCirculateCommand* command)
         }
     }
 
-    CirculateTransferExRequest request;
-    std::memset(&request, 0, sizeof request);
+    // The extended record starts with the plain one; the size sent decides.
+    auto request = NewRequest<CirculateTransferExRequest>(
+        extended ? kPropertyCirculateTransferEx : kPropertyCirculateTransfer, kFlagGet);
     const uint32_t inSize = extended ? sizeof(CirculateTransferExRequest)
                                      : sizeof(CirculateTransferRequest);
-    FillHeader(&request, extended ? kPropertyCirculateTransferEx : kPropertyCirculateTransfer,
-               kFlagGet);
     request.transfer.command = command->command;
     std::memcpy(request.transfer.transfer, transfer, sizeof request.transfer.transfer);
     if (extended)
@@ -157,9 +151,7 @@ bool CBrixWinDriverInterface::DriverGetBitFileInformation(uint32_t* record, uint
 {
     if (!record)
         return false;
-    BitFileRequest request;
-    std::memset(&request, 0, sizeof request);
-    FillHeader(&request, kPropertyBitFileInformation, kFlagGet);
+    auto request = NewRequest<BitFileRequest>(kPropertyBitFileInformation, kFlagGet);
     if (!SendRequest(&request, sizeof request)) {
         DisplayError("DriverGetBitFileInformation failed");
         return false;

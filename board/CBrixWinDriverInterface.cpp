@@ -216,9 +216,7 @@ bool CBrixWinDriverInterface::SendRequest(void* in, uint32_t inSize, void* out,
 bool CBrixWinDriverInterface::WriteRegister(uint32_t registerNumber, uint32_t value,
                                             uint32_t mask, uint32_t shift)
 {
-    RegisterRequest request;
-    std::memset(&request, 0, sizeof request);
-    FillHeader(&request, kPropertyRegister, kFlagSet);
+    auto request = NewRequest<RegisterRequest>(kPropertyRegister, kFlagSet);
     request.registerNumber = registerNumber;
     request.value = value;
     request.mask = mask;
@@ -229,9 +227,7 @@ bool CBrixWinDriverInterface::WriteRegister(uint32_t registerNumber, uint32_t va
 bool CBrixWinDriverInterface::ReadRegister(uint32_t registerNumber, uint32_t* value,
                                            uint32_t mask, uint32_t shift)
 {
-    RegisterRequest request;
-    std::memset(&request, 0, sizeof request);
-    FillHeader(&request, kPropertyRegister, kFlagGet);
+    auto request = NewRequest<RegisterRequest>(kPropertyRegister, kFlagGet);
     request.registerNumber = registerNumber;
     request.mask = mask;
     request.shift = shift;

@@ -5,6 +5,7 @@
 #include "board/DriverApi.h"
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 class CBrixWinDriverInterface : public CBrixDriverInterface {
@@ -71,6 +72,15 @@ protected:
     bool SendRequest(void* request, uint32_t size);
     bool SendRequest(void* in, uint32_t inSize, void* out, uint32_t outSize);
     void FillHeader(void* request, uint32_t propertyId, uint32_t flags) const;
+    // A request zeroed before filling, its property header in place.
+    template <typename Request>
+    Request NewRequest(uint32_t propertyId, uint32_t flags) const
+    {
+        Request request;
+        std::memset(&request, 0, sizeof request);
+        FillHeader(&request, propertyId, flags);
+        return request;
+    }
     bool SetMapping(uint32_t* address, uint8_t kind);
     bool ClearMapping(uint32_t* address, uint8_t kind);
     bool CirculateTransfer(AutoCirculateCommand* command);

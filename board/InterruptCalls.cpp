@@ -52,9 +52,7 @@ uint32_t CBrixWinDriverInterface::WaitCount(uint32_t interruptType) const
 
 bool CBrixWinDriverInterface::ConfigureInterrupt(bool enable, uint32_t interruptType)
 {
-    InterruptRequest request;
-    std::memset(&request, 0, sizeof request);
-    FillHeader(&request, kPropertyInterrupt, enable ? kFlagGet : kFlagSet);
+    auto request = NewRequest<InterruptRequest>(kPropertyInterrupt, enable ? kFlagGet : kFlagSet);
     request.interruptType = interruptType;
     if (!SendRequest(&request, sizeof request)) {
         DisplayError("ConfigureInterrupt failed");
@@ -87,10 +85,9 @@ bool CBrixWinDriverInterface::ConfigureSubscription(bool subscribe, uint32_t int
         }
     }
 
-    SubscriptionRequest request;
-    std::memset(&request, 0, sizeof request);
-    FillHeader(&request, handleForm ? kPropertySubscription : kPropertyInterruptCount,
-               subscribe ? kFlagGet : kFlagSet);
+    auto request = NewRequest<SubscriptionRequest>(
+        handleForm ? kPropertySubscription : kPropertyInterruptCount,
+        subscribe ? kFlagGet : kFlagSet);
     request.event = handleForm ? AsWord(*event) : AsWord(event);
     request.interruptType = interruptType;
     const bool sent = SendRequest(&request, sizeof request);
@@ -111,9 +108,7 @@ bool CBrixWinDriverInterface::ConfigureSubscription(bool subscribe, uint32_t int
 
 bool CBrixWinDriverInterface::getInterruptCount(uint32_t interruptType, uint32_t* count)
 {
-    InterruptCountRequest request;
-    std::memset(&request, 0, sizeof request);
-    FillHeader(&request, kPropertyInterruptCount, kFlagGet);
+    auto request = NewRequest<InterruptCountRequest>(kPropertyInterruptCount, kFlagGet);
     request.marker = kInterruptCountMarker;
     request.typeOrCount = interruptType;
     if (!SendRequest(&request, sizeof request)) {

@@ -11,9 +11,7 @@
 bool CBrixWinDriverInterface::SetMapping(uint32_t* address, uint8_t kind)
 {
     *address = 0;
-    MappingRequest request;
-    std::memset(&request, 0, sizeof request);
-    FillHeader(&request, kPropertyMapping, kFlagGet);
+    auto request = NewRequest<MappingRequest>(kPropertyMapping, kFlagGet);
     request.kind = kind;
     if (!SendRequest(&request, sizeof request))
         return false;
@@ -25,9 +23,7 @@ bool CBrixWinDriverInterface::ClearMapping(uint32_t* address, uint8_t kind)
 {
     if (*address == 0)
         return true;
-    MappingRequest request;
-    std::memset(&request, 0, sizeof request);
-    FillHeader(&request, kPropertyMapping, kFlagSet);
+    auto request = NewRequest<MappingRequest>(kPropertyMapping, kFlagSet);
     request.address = *address;
     request.kind = kind;
     *address = 0;
@@ -89,9 +85,7 @@ bool CBrixWinDriverInterface::DmaTransfer(uint32_t engine, bool toHost, uint32_t
                                           uint32_t hostAddress, uint32_t offset,
                                           uint32_t byteCount, bool synchronous)
 {
-    DmaRequest request;
-    std::memset(&request, 0, sizeof request);
-    FillHeader(&request, kPropertyDma, toHost ? kFlagGet : kFlagSet);
+    auto request = NewRequest<DmaRequest>(kPropertyDma, toHost ? kFlagGet : kFlagSet);
     request.engine = engine;
     request.hostAddress = hostAddress;
     request.frameNumber = frameNumber;
