@@ -1,0 +1,31 @@
+#pragma once
+// How a virtual deck starts out and which faults it shows, as the
+// simulation's configuration sets them.
+#include "sim/deck/DeckTimecode.h"
+
+#include <cstdint>
+#include <limits>
+
+namespace sim {
+
+struct DeckFaults {
+    bool silent = false;          // hears and obeys, never answers
+    bool nakAll = false;          // refuses every command with a NAK
+    uint32_t garbleEvery = 0;     // every Nth reply has a byte corrupted (0 never)
+    uint32_t truncateEvery = 0;   // every Nth reply loses its second half (0 never)
+    // Goes away this long after the first byte it hears (negative: never):
+    // from then on it neither hears nor answers.
+    double unplugAfterMs = -1;
+};
+
+struct DeckSettings {
+    bool tapeIn = true;
+    bool remote = true;
+    bool recordInhibit = false;
+    TapeFormatId format = TapeFormatId::Df30;
+    TimeLabel start{1, 0, 0, 0, false};
+    double latencyMs = 1.0;       // from a command's last byte to the reply's first
+    DeckFaults faults;
+};
+
+}  // namespace sim
