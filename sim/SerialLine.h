@@ -5,6 +5,7 @@
 // brought the UART up to date, and always in time order: a peer must not
 // call back into the rack, only into the line it is handed.
 #include "sim/SimConfig.h"
+#include "sim/deck/WireTiming.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,11 +13,6 @@
 #include <memory>
 
 namespace sim {
-
-// 38400 baud, 8 data bits, odd parity, one stop bit: 11 bits a byte.
-constexpr double kWireBitsPerByte = 11.0;
-constexpr double kWireBaud = 38400.0;
-constexpr double kWireByteMs = kWireBitsPerByte * 1000.0 / kWireBaud;
 
 constexpr double kNever = std::numeric_limits<double>::infinity();
 

@@ -1,3 +1,4 @@
+#include "sim/DeckPeer.h"
 #include "sim/SerialLine.h"
 
 namespace sim {
@@ -14,8 +15,12 @@ public:
 
 std::unique_ptr<SerialPeer> MakeSerialPeer(const BoardConfig& board)
 {
+    // A board without the port has no line to wire anything to.
+    if (!board.rs422)
+        return nullptr;
     switch (board.line) {
     case LineKind::Loopback: return std::make_unique<LoopbackPeer>();
+    case LineKind::Deck: return std::make_unique<DeckPeer>(board.deck, RackClockMs());
     case LineKind::None: break;
     }
     return nullptr;

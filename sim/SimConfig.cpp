@@ -10,6 +10,8 @@ namespace sim {
 namespace {
 
 constexpr uint32_t kMaxRepeat = 8;
+constexpr double kMaxLatencyMs = 1000.0;
+constexpr double kMaxUnplugMs = 86400000.0;  // a day
 
 bool IsSeparator(char c) { return c == ' ' || c == ',' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -56,6 +58,35 @@ bool ParseNumber(const std::string& text, uint32_t* value)
     return true;
 }
 
+// Milliseconds: decimal digits with an optional fraction, no sign or
+// exponent, at most 'limit'.
+bool ParseMs(const std::string& text, double limit, double* value)
+{
+    double v = 0;
+    double scale = 1;
+    bool digits = false;
+    bool point = false;
+    for (const char c : text) {
+        if (c == '.' && !point) {
+            point = true;
+        } else if (c >= '0' && c <= '9') {
+            digits = true;
+            if (point) {
+                scale /= 10;
+                v += (c - '0') * scale;
+            } else {
+                v = v * 10 + (c - '0');
+            }
+        } else {
+            return false;
+        }
+    }
+    if (!digits || !(v <= limit))
+        return false;
+    *value = v;
+    return true;
+}
+
 bool ParseYesNo(const std::string& text, bool* value)
 {
     const std::string t = Lower(text);
@@ -76,6 +107,8 @@ bool ParseBoard(const std::string& entry, const std::string& where, std::vector<
 {
     BoardConfig board;
     uint32_t count = 1;
+    // The start timecode is read against the tape format, which may come later.
+    std::string tcItem, tcText;
     std::vector<std::string> seen;
     size_t i = 0;
     while (i < entry.size()) {
@@ -134,8 +167,43 @@ bool ParseBoard(const std::string& entry, const std::string& where, std::vector<
                 board.line = LineKind::None;
             else if (v == "loop")
                 board.line = LineKind::Loopback;
+            else if (v == "vtr")
+                board.line = LineKind::Deck;
             else
-                return bad("line is none or loop");
+                return bad("line is none, loop or vtr");
+        } else if (key == "tape") {
+            if (!ParseYesNo(value, &board.deck.tapeIn))
+                return bad("tape is yes, no, 1 or 0");
+        } else if (key == "remote") {
+            if (!ParseYesNo(value, &board.deck.remote))
+                return bad("remote is yes, no, 1 or 0");
+        } else if (key == "inhibit") {
+            if (!ParseYesNo(value, &board.deck.recordInhibit))
+                return bad("inhibit is yes, no, 1 or 0");
+        } else if (key == "tcfmt") {
+            if (!TapeFormatByName(Lower(value), &board.deck.format))
+                return bad("tcfmt is 24, 25, 50, 30df, 30ndf, 60df or 60ndf");
+        } else if (key == "tc") {
+            tcItem = item;
+            tcText = value;
+        } else if (key == "latency") {
+            if (!ParseMs(value, kMaxLatencyMs, &board.deck.latencyMs))
+                return bad("latency is 0 to 1000 ms");
+        } else if (key == "silent") {
+            if (!ParseYesNo(value, &board.deck.faults.silent))
+                return bad("silent is yes, no, 1 or 0");
+        } else if (key == "nak") {
+            if (!ParseYesNo(value, &board.deck.faults.nakAll))
+                return bad("nak is yes, no, 1 or 0");
+        } else if (key == "garble") {
+            if (!ParseNumber(value, &board.deck.faults.garbleEvery))
+                return bad("garble is a count of replies, 0 for never");
+        } else if (key == "truncate") {
+            if (!ParseNumber(value, &board.deck.faults.truncateEvery))
+                return bad("truncate is a count of replies, 0 for never");
+        } else if (key == "unplug") {
+            if (!ParseMs(value, kMaxUnplugMs, &board.deck.faults.unplugAfterMs))
+                return bad("unplug is 0 to 86400000 ms");
         } else if (key == "count") {
             if (!ParseNumber(value, &count) || count < 1 || count > kMaxRepeat)
                 return bad("count is 1 to 8");
@@ -143,6 +211,11 @@ bool ParseBoard(const std::string& entry, const std::string& where, std::vector<
             *error = where + ": unknown key \"" + key + "\"";
             return false;
         }
+    }
+    if (!tcItem.empty() && !ParseLabelText(FormatOf(board.deck.format), tcText, &board.deck.start)) {
+        *error = where + ": \"" + tcItem + "\": not a timecode HH:MM:SS:FF of tape format " +
+                 FormatOf(board.deck.format).name;
+        return false;
     }
     out->insert(out->end(), count, board);
     return true;

@@ -1,6 +1,8 @@
 #pragma once
 // What the simulated rack holds: its boards and what each reports. Read from
 // the QUOR_SIM environment variable when the rack first starts.
+#include "sim/deck/DeckSettings.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -11,6 +13,7 @@ namespace sim {
 enum class LineKind {
     None,      // nothing: transmitted bytes vanish, nothing ever arrives
     Loopback,  // every byte sent comes straight back
+    Deck,      // a virtual VTR, set up from the board's deck settings
 };
 
 struct BoardConfig {
@@ -20,14 +23,15 @@ struct BoardConfig {
     uint32_t frameBufferFormat = 0;    // register 0 bits 3 to 6
     bool aesInput = false;             // register 24 bit 21
     uint32_t driverFlags = 0x2000;     // register 10002
-    LineKind line = LineKind::None;
+    LineKind line = LineKind::Deck;
+    DeckSettings deck;
 };
 
 struct RackConfig {
     std::vector<BoardConfig> boards;   // in order of configuration
 };
 
-// One board of type 4 with an RS-422 port.
+// One board of type 4 with an RS-422 port and a deck on it.
 RackConfig DefaultRackConfig();
 
 // Parses the QUOR_SIM syntax (see the README). On error returns false and

@@ -1,5 +1,6 @@
 #include "sim/SimRack.h"
 
+#include "sim/DeckPeer.h"
 #include "sim/RackState.h"
 
 namespace sim {
@@ -161,6 +162,21 @@ void SimRack::SetSerialPeer(int board, std::unique_ptr<SerialPeer> peer)
         b->uart->SetPeer(std::move(peer));
         state_.WakeService();
     }
+}
+
+bool SimRack::WithDeck(int board, const std::function<void(VirtualVtr& deck, double nowMs)>& fn)
+{
+    RackLock hold(state_);
+    SimBoard* b = state_.BoardAt(board);
+    DeckPeer* peer = b ? dynamic_cast<DeckPeer*>(b->uart->Peer()) : nullptr;
+    if (!peer)
+        return false;
+    const double now = RackClockMs();
+    b->uart->AdvanceTo(now);
+    fn(peer->Deck(), now);
+    // What fn did may have moved the deck's own clock.
+    state_.WakeService();
+    return true;
 }
 
 bool SimRack::ServiceRunning() const

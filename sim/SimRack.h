@@ -8,6 +8,7 @@
 #include "sim/SimConfig.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@ namespace sim {
 
 class SimUart;
 class RackState;
+class VirtualVtr;
 
 enum class Call {
     GetClassDevs,
@@ -120,6 +122,10 @@ public:
     // Wires another far end to the board's line (null: nothing). The peer is
     // then called under the rack's lock; see SerialLine.h.
     void SetSerialPeer(int board, std::unique_ptr<SerialPeer> peer);
+    // Calls fn with the deck on the board's line, brought up to nowMs, under
+    // the rack's lock: fn must not call into the rack. False when the board
+    // has no deck on its line.
+    bool WithDeck(int board, const std::function<void(VirtualVtr& deck, double nowMs)>& fn);
 
     // Whether the service thread that runs the wire's clock is alive: only
     // while a device handle is open or bytes are still travelling.

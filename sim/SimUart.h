@@ -37,6 +37,7 @@ public:
     bool Busy() const;
 
     void SetPeer(std::unique_ptr<SerialPeer> peer);
+    SerialPeer* Peer() const { return peer_.get(); }
     UartStatus Status() const;
 
 private:

@@ -164,7 +164,9 @@ void VirtualVtr::Answer(std::vector<uint8_t> bytes, double atMs, std::vector<Dec
     }
     if (faults_.truncateEvery != 0 && replies_ % faults_.truncateEvery == 0)
         bytes.resize(std::max<size_t>(1, bytes.size() / 2));
-    const double start = atMs + latencyMs_;
+    // A reply waits for the one still going out.
+    const double start = std::max(atMs + latencyMs_, lineFreeMs_);
+    lineFreeMs_ = start + kWireByteMs * static_cast<double>(bytes.size());
     Log(LoggedPacket::Direction::ToController, start, bytes);
     out->push_back({std::move(bytes), start});
 }

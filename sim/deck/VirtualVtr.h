@@ -5,6 +5,7 @@
 // C++ with the clock handed in, so it runs natively as well as in the rack.
 #include "sim/deck/DeckSettings.h"
 #include "sim/deck/DeckTransport.h"
+#include "sim/deck/WireTiming.h"
 
 #include <cstdint>
 #include <deque>
@@ -33,7 +34,7 @@ struct DeckReply {
 struct LoggedPacket {
     enum class Direction { FromController, ToController };
     Direction direction;
-    double ms;                   // last byte in, or first byte's start out
+    double ms;                   // last byte in, or first byte out
     std::vector<uint8_t> bytes;  // checksum included
 };
 
@@ -87,6 +88,7 @@ private:
     std::vector<uint8_t> block_;     // the command block being received
     size_t blockLength_ = 0;         // its whole length once CMD-1 is in
     double lastByteMs_ = 0;
+    double lineFreeMs_ = 0;          // when the last reply's last byte is out
     uint32_t replies_ = 0;
     uint8_t noise_ = 0x5A;
 

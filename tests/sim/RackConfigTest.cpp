@@ -56,12 +56,24 @@ TEST(RackConfig, ErrorsNameTheOffendingItemAndLeaveTheConfigAlone)
         {"id=12ab", "id=12ab"},
         {"fb=16", "fb=16"},
         {"rs422=maybe", "rs422=maybe"},
-        {"line=vtr", "line=vtr"},
+        {"line=deck", "line=deck"},
         {"count=9", "count=9"},
         {"flags=-1", "flags=-1"},
         {"type=4 colour=red", "colour"},
         {"type=4 rs422", "rs422"},
         {"type=4 TYPE=2", "type"},
+        {"tape=maybe", "tape=maybe"},
+        {"tcfmt=30", "tcfmt=30"},
+        {"tc=00:01:00:00", "tc=00:01:00:00"},           // dropped in drop frame
+        {"tc=00:00:00:24 tcfmt=24", "tc=00:00:00:24"},  // read against the later format
+        {"tc=25:00:00:00 tcfmt=25", "tc=25:00:00:00"},
+        {"tc=", "tc="},
+        {"latency=1000.5", "latency=1000.5"},
+        {"latency=-1", "latency=-1"},
+        {"latency=1e3", "latency=1e3"},
+        {"latency=.", "latency=."},
+        {"garble=-1", "garble=-1"},
+        {"unplug=soon", "unplug=soon"},
     };
     for (const auto& c : cases) {
         RackConfig config = sim::DefaultRackConfig();
@@ -70,4 +82,41 @@ TEST(RackConfig, ErrorsNameTheOffendingItemAndLeaveTheConfigAlone)
         EXPECT_NE(std::string::npos, error.find(c.named)) << c.text << " gave: " << error;
         EXPECT_EQ(1u, config.boards.size()) << c.text << ": output changed on error";
     }
+}
+
+TEST(RackConfig, DeckSettingsPerBoard)
+{
+    RackConfig config;
+    std::string error;
+    ASSERT_TRUE(ParseRackConfig("type=4; tc=00:01:00:00 tcfmt=30NDF tape=no remote=0 inhibit=yes latency=2.5"
+                                " silent=yes nak=1 garble=3 truncate=0x4 unplug=250 count=2;"
+                                " latency=1000 tcfmt=25 tc=23:59:59.24",
+                                &config, &error))
+        << error;
+    ASSERT_EQ(4u, config.boards.size());
+
+    const sim::DeckSettings& plain = config.boards[0].deck;
+    EXPECT_EQ(LineKind::Deck, config.boards[0].line) << "a deck is wired by default";
+    EXPECT_TRUE(plain.tapeIn && plain.remote && !plain.recordInhibit && !plain.faults.silent);
+    EXPECT_EQ(sim::TapeFormatId::Df30, plain.format);
+    EXPECT_EQ(1u, plain.start.hours);
+    EXPECT_LT(plain.faults.unplugAfterMs, 0) << "never unplugged";
+
+    for (int i = 1; i <= 2; ++i) {
+        const sim::DeckSettings& d = config.boards[i].deck;
+        EXPECT_EQ(sim::TapeFormatId::Ndf30, d.format) << i;
+        EXPECT_EQ(1u, d.start.minutes) << "a label dropped only in drop frame";
+        EXPECT_FALSE(d.tapeIn || d.remote);
+        EXPECT_TRUE(d.recordInhibit);
+        EXPECT_DOUBLE_EQ(2.5, d.latencyMs);
+        EXPECT_TRUE(d.faults.silent && d.faults.nakAll);
+        EXPECT_EQ(3u, d.faults.garbleEvery);
+        EXPECT_EQ(4u, d.faults.truncateEvery);
+        EXPECT_DOUBLE_EQ(250, d.faults.unplugAfterMs);
+    }
+
+    const sim::DeckSettings& last = config.boards[3].deck;
+    EXPECT_DOUBLE_EQ(1000, last.latencyMs);
+    EXPECT_EQ(sim::TapeFormatId::Fps25, last.format);
+    EXPECT_EQ(24u, last.start.frames);
 }

@@ -23,40 +23,7 @@ private:
     size_t burst_;
 };
 
-class Uart : public RackTest {
-protected:
-    // Both interrupts enabled and subscribed, as the module's activation does.
-    void Listen(const Board& board)
-    {
-        for (uint32_t type : {kInterruptUartReceive, kInterruptUartTransmit}) {
-            HANDLE& event = type == kInterruptUartReceive ? received : sent;
-            event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-            EXPECT_TRUE(board.Interrupt(true, type));
-            EXPECT_TRUE(board.Subscribe(true, type, event));
-        }
-    }
-    void SwitchOn(const Board& board)
-    {
-        const uint32_t control = board.Read(kRegisterUartControl);
-        EXPECT_TRUE(board.Write(kRegisterUartControl, control | kUartOnBits));
-    }
-    // Drains the receive FIFO the way the module polls it.
-    void Drain(const Board& board, std::vector<uint8_t>* bytes)
-    {
-        while (board.Read(kRegisterUartControl) & kUartReceiveReady)
-            bytes->push_back(static_cast<uint8_t>(board.Read(kRegisterUartReceive)));
-    }
-    void TearDown() override
-    {
-        for (HANDLE h : {received, sent})
-            if (h)
-                CloseHandle(h);
-        RackTest::TearDown();
-    }
-
-    HANDLE received = nullptr;
-    HANDLE sent = nullptr;
-};
+class Uart : public SerialTest {};
 
 }  // namespace
 
