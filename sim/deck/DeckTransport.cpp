@@ -55,39 +55,47 @@ double DeckTransport::MsToReach(int64_t frame) const
     return std::max(ms, anchorMs_);
 }
 
-double DeckTransport::NextEventMs() const
+DeckTransport::Event DeckTransport::NextEvent() const
 {
-    double next = eventMs_;
+    Event next{eventMs_, eventMs_ == kNoEvent ? EventKind::None : EventKind::Timer};
+    const auto consider = [&next](double ms, EventKind kind) {
+        if (ms < next.ms)
+            next = {ms, kind};
+    };
     const bool seeking = mode_ == TransportMode::Seeking || phase_ == EditPhase::Seek;
     if (speed_ != 0 && !seeking)
-        next = std::min(next, MsToReach(speed_ > 0 ? lastFrame_ : 0));
+        consider(MsToReach(speed_ > 0 ? lastFrame_ : 0), EventKind::TapeEnd);
     if (phase_ == EditPhase::Preroll)
-        next = std::min(next, MsToReach(EditStart()));
+        consider(MsToReach(EditStart()), EventKind::EditStart);
     if (phase_ == EditPhase::Edit && EditEnd() >= 0)
-        next = std::min(next, MsToReach(EditEnd()));
+        consider(MsToReach(EditEnd()), EventKind::EditEnd);
     if (phase_ == EditPhase::Postroll)
-        next = std::min(next, MsToReach(PostrollEnd()));
+        consider(MsToReach(PostrollEnd()), EventKind::PostrollEnd);
     return next;
 }
+
+double DeckTransport::NextEventMs() const { return NextEvent().ms; }
 
 void DeckTransport::AdvanceTo(double nowMs)
 {
     nowMs = std::max(nowMs, lastAdvanceMs_);
     for (int i = 0; i < kMaxEventsPerAdvance; ++i) {
-        const double at = NextEventMs();
-        if (!(at <= nowMs))
+        const Event next = NextEvent();
+        if (next.kind == EventKind::None || !(next.ms <= nowMs))
             break;
-        RecordUpTo(at);
-        RunEvent(at);
+        RecordUpTo(next.ms);
+        RunEvent(next.kind, next.ms);
     }
     RecordUpTo(nowMs);
     lastAdvanceMs_ = nowMs;
 }
 
-void DeckTransport::RunEvent(double atMs)
+void DeckTransport::RunEvent(EventKind kind, double atMs)
 {
     const bool seeking = mode_ == TransportMode::Seeking || phase_ == EditPhase::Seek;
-    if (atMs == eventMs_) {
+    switch (kind) {
+    case EventKind::None: break;
+    case EventKind::Timer:
         if (seeking && !seekArrived_) {
             // Arrive exactly on the frame, then let the servo settle.
             anchorPos_ = static_cast<double>(seekTarget_);
@@ -109,21 +117,15 @@ void DeckTransport::RunEvent(double atMs)
             tapeIn_ = false;
             mode_ = TransportMode::TapeOut;
             eventMs_ = kNoEvent;
+        } else {
+            eventMs_ = kNoEvent;
         }
-        return;
+        break;
+    case EventKind::EditStart: phase_ = EditPhase::Edit; break;
+    case EventKind::EditEnd: phase_ = EditPhase::Postroll; break;
+    case EventKind::TapeEnd:
+    case EventKind::PostrollEnd: Park(TransportMode::Stopped, atMs); break;
     }
-    if (phase_ == EditPhase::Preroll && atMs == MsToReach(EditStart())) {
-        phase_ = EditPhase::Edit;
-        if (EditEnd() < 0 || atMs != MsToReach(EditEnd()))
-            return;
-    }
-    if (phase_ == EditPhase::Edit && EditEnd() >= 0 && atMs == MsToReach(EditEnd())) {
-        phase_ = EditPhase::Postroll;
-        if (atMs != MsToReach(PostrollEnd()))
-            return;
-    }
-    // The end of the postroll or of the tape: the transport stops there.
-    Park(TransportMode::Stopped, atMs);
 }
 
 // ---- motion ----------------------------------------------------------------

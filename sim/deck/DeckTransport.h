@@ -111,8 +111,16 @@ private:
     void Move(TransportMode mode, double speed, double nowMs);
     void Park(TransportMode mode, double nowMs);
     bool CanMove() const;
+    // What happens next on its own, told apart by kind: times computed by
+    // different paths need not compare equal (x87 keeps excess precision).
+    enum class EventKind { None, Timer, TapeEnd, EditStart, EditEnd, PostrollEnd };
+    struct Event {
+        double ms;
+        EventKind kind;
+    };
+    Event NextEvent() const;
     void StartSeek(int64_t target, double nowMs);
-    void RunEvent(double atMs);
+    void RunEvent(EventKind kind, double atMs);
     void RecordUpTo(double ms);
     void Write(int64_t first, int64_t last, uint32_t channels, RecordKind kind);
     void EndTake(double nowMs);
