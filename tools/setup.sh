@@ -3,7 +3,9 @@
 # Debian bookworm machine. Safe to run again: it does nothing when all is there.
 set -euo pipefail
 
-packages=(cmake ninja-build g++-mingw-w64-i686 googletest wine wine32:i386 xvfb)
+# g++ builds the standard-C++ parts natively; its runtime libraries bring
+# AddressSanitizer's and UndefinedBehaviorSanitizer's.
+packages=(cmake ninja-build g++ g++-mingw-w64-i686 googletest wine wine32:i386 xvfb)
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 

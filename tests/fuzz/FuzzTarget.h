@@ -1,0 +1,11 @@
+#pragma once
+// What a fuzz target defines. The entry is the coverage-guided fuzzers' own,
+// so a target also links with one of them unchanged; the seeds stand in for
+// the coverage our driver lacks: well-formed inputs for it to mutate.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+
+std::vector<std::vector<uint8_t>> FuzzSeeds();
