@@ -101,6 +101,26 @@ bool ParseYesNo(const std::string& text, bool* value)
     return false;
 }
 
+// The keys that take yes or no, and what they set.
+bool* SwitchOf(BoardConfig& board, const std::string& key)
+{
+    if (key == "rs422")
+        return &board.rs422;
+    if (key == "aes")
+        return &board.aesInput;
+    if (key == "tape")
+        return &board.deck.tapeIn;
+    if (key == "remote")
+        return &board.deck.remote;
+    if (key == "inhibit")
+        return &board.deck.recordInhibit;
+    if (key == "silent")
+        return &board.deck.faults.silent;
+    if (key == "nak")
+        return &board.deck.faults.nakAll;
+    return nullptr;
+}
+
 // One board entry; 'where' names it in messages ("board 2").
 bool ParseBoard(const std::string& entry, const std::string& where, std::vector<BoardConfig>* out,
                 std::string* error)
@@ -136,28 +156,25 @@ bool ParseBoard(const std::string& entry, const std::string& where, std::vector<
             }
         seen.push_back(key);
 
-        const auto bad = [&](const char* expected) {
+        const auto bad = [&](const std::string& expected) {
             *error = where + ": \"" + item + "\": " + expected;
             return false;
         };
         uint32_t number = 0;
-        if (key == "type") {
+        if (bool* flag = SwitchOf(board, key)) {
+            if (!ParseYesNo(value, flag))
+                return bad(key + " is yes, no, 1 or 0");
+        } else if (key == "type") {
             if (!ParseNumber(value, &number) || (number != 2 && number != 4 && number != 8))
                 return bad("type is 2, 4 or 8");
             board.type = number;
         } else if (key == "id") {
             if (!ParseNumber(value, &board.boardId))
                 return bad("id is a decimal or 0x hex number");
-        } else if (key == "rs422") {
-            if (!ParseYesNo(value, &board.rs422))
-                return bad("rs422 is yes, no, 1 or 0");
         } else if (key == "fb") {
             if (!ParseNumber(value, &number) || number > 15)
                 return bad("fb is 0 to 15");
             board.frameBufferFormat = number;
-        } else if (key == "aes") {
-            if (!ParseYesNo(value, &board.aesInput))
-                return bad("aes is yes, no, 1 or 0");
         } else if (key == "flags") {
             if (!ParseNumber(value, &board.driverFlags))
                 return bad("flags is a decimal or 0x hex number");
@@ -171,15 +188,6 @@ bool ParseBoard(const std::string& entry, const std::string& where, std::vector<
                 board.line = LineKind::Deck;
             else
                 return bad("line is none, loop or vtr");
-        } else if (key == "tape") {
-            if (!ParseYesNo(value, &board.deck.tapeIn))
-                return bad("tape is yes, no, 1 or 0");
-        } else if (key == "remote") {
-            if (!ParseYesNo(value, &board.deck.remote))
-                return bad("remote is yes, no, 1 or 0");
-        } else if (key == "inhibit") {
-            if (!ParseYesNo(value, &board.deck.recordInhibit))
-                return bad("inhibit is yes, no, 1 or 0");
         } else if (key == "tcfmt") {
             if (!TapeFormatByName(Lower(value), &board.deck.format))
                 return bad("tcfmt is 24, 25, 50, 30df, 30ndf, 60df or 60ndf");
@@ -189,12 +197,6 @@ bool ParseBoard(const std::string& entry, const std::string& where, std::vector<
         } else if (key == "latency") {
             if (!ParseMs(value, kMaxLatencyMs, &board.deck.latencyMs))
                 return bad("latency is 0 to 1000 ms");
-        } else if (key == "silent") {
-            if (!ParseYesNo(value, &board.deck.faults.silent))
-                return bad("silent is yes, no, 1 or 0");
-        } else if (key == "nak") {
-            if (!ParseYesNo(value, &board.deck.faults.nakAll))
-                return bad("nak is yes, no, 1 or 0");
         } else if (key == "garble") {
             if (!ParseNumber(value, &board.deck.faults.garbleEvery))
                 return bad("garble is a count of replies, 0 for never");
