@@ -151,6 +151,15 @@ void DeckTransport::Move(TransportMode mode, double speed, double nowMs)
 
 void DeckTransport::Park(TransportMode mode, double nowMs) { Move(mode, 0.0, nowMs); }
 
+bool DeckTransport::MoveIfAble(TransportMode mode, double speed, double nowMs)
+{
+    AdvanceTo(nowMs);
+    if (!CanMove())
+        return false;
+    Move(mode, speed, nowMs);
+    return true;
+}
+
 bool DeckTransport::CanMove() const
 {
     return remote_ && tapeIn_ && mode_ != TransportMode::Ejecting;
@@ -325,39 +334,13 @@ bool DeckTransport::Eject(double nowMs)
 
 bool DeckTransport::Wind(bool forward, double nowMs)
 {
-    AdvanceTo(nowMs);
-    if (!CanMove())
-        return false;
-    Move(forward ? TransportMode::FastForward : TransportMode::Rewind, forward ? kMaxTapeSpeed : -kMaxTapeSpeed, nowMs);
-    return true;
+    return MoveIfAble(forward ? TransportMode::FastForward : TransportMode::Rewind,
+                      forward ? kMaxTapeSpeed : -kMaxTapeSpeed, nowMs);
 }
 
-bool DeckTransport::Shuttle(double speed, double nowMs)
-{
-    AdvanceTo(nowMs);
-    if (!CanMove())
-        return false;
-    Move(TransportMode::Shuttle, speed, nowMs);
-    return true;
-}
-
-bool DeckTransport::Jog(double speed, double nowMs)
-{
-    AdvanceTo(nowMs);
-    if (!CanMove())
-        return false;
-    Move(TransportMode::Jog, speed, nowMs);
-    return true;
-}
-
-bool DeckTransport::Var(double speed, double nowMs)
-{
-    AdvanceTo(nowMs);
-    if (!CanMove())
-        return false;
-    Move(TransportMode::Var, speed, nowMs);
-    return true;
-}
+bool DeckTransport::Shuttle(double speed, double nowMs) { return MoveIfAble(TransportMode::Shuttle, speed, nowMs); }
+bool DeckTransport::Jog(double speed, double nowMs) { return MoveIfAble(TransportMode::Jog, speed, nowMs); }
+bool DeckTransport::Var(double speed, double nowMs) { return MoveIfAble(TransportMode::Var, speed, nowMs); }
 
 bool DeckTransport::Cue(int64_t frame, double nowMs)
 {

@@ -110,6 +110,7 @@ private:
     void Anchor(double nowMs);                    // park the motion on its frame
     void Move(TransportMode mode, double speed, double nowMs);
     void Park(TransportMode mode, double nowMs);
+    bool MoveIfAble(TransportMode mode, double speed, double nowMs);  // a command
     bool CanMove() const;
     // What happens next on its own, told apart by kind: times computed by
     // different paths need not compare equal (x87 keeps excess precision).
