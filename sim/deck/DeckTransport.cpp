@@ -26,7 +26,6 @@ DeckTransport::DeckTransport(const TapeFormat& format, int64_t startFrame, bool 
       anchorMs_(nowMs),
       lastAdvanceMs_(nowMs)
 {
-    eventMs_ = kNoEvent;
 }
 
 // ---- time ------------------------------------------------------------------

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace sim {
@@ -144,7 +145,7 @@ private:
     double speed_ = 0;          // multiple of play speed, signed
     double anchorPos_;          // fractional tape frame at anchorMs_
     double anchorMs_;
-    double eventMs_ = 0;        // seek arrival, settle, eject
+    double eventMs_ = std::numeric_limits<double>::infinity();  // seek arrival, settle, eject
     int64_t seekTarget_ = 0;
     bool seekArrived_ = false;
     bool afterSeekPlay_ = false; // an auto edit's seek goes on into preroll

@@ -9,7 +9,7 @@ namespace sim {
 namespace {
 
 constexpr uint8_t kNoRefusal = 0;
-// The deck's device-type code: our own, outside the ranges decks announce.
+// The device type this deck announces: a code of our own.
 constexpr uint8_t kDeviceType[2] = {0xF0, 0x5A};
 
 // The speeds the servo runs exactly; a speed byte that encodes one of them
