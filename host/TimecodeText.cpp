@@ -1,5 +1,7 @@
 #include "host/TimecodeText.h"
 
+#include "vtr/TimecodeData.h"
+
 #include <cstddef>
 
 namespace {
@@ -38,31 +40,9 @@ std::size_t BoundedLength(const char* text)
     return n;
 }
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-
-// Decimal conversion of a two-character field the way atoi would read it:
-// blanks, then a sign, then digits up to the first non-digit.
-int32_t FieldValue(char first, char second)
-{
-    const char field[3] = {first, second, '\0'};
-    const char* p = field;
-    while (IsBlank(*p))
-        ++p;
-    bool negative = false;
-    if (*p == '-' || *p == '+')
-        negative = *p++ == '-';
-    int32_t value = 0;
-    while (IsDigit(*p))
-        value = value * 10 + (*p++ - '0');
-    return negative ? -value : value;
 }
 
 // Turns a 30 frames-per-second drop-frame count into the count of frame
@@ -156,15 +136,8 @@ int TimecodeTextToFrames(const char* text, int32_t rate, int32_t divisor, uint8_
     const bool negative = *text == '-';
     if (negative)
         ++text;
-    const std::size_t length = BoundedLength(text);
     int32_t field[4];
-    for (std::size_t i = 0; i < 4; ++i) {
-        const std::size_t at = 3 * i;
-        // Separators are not checked; a missing character ends the field.
-        const char first = at < length ? text[at] : '\0';
-        const char second = at + 1 < length ? text[at + 1] : '\0';
-        field[i] = FieldValue(first, second);
-    }
+    ReadTimecodeFields(text, field);
     const int32_t hh = field[0], mm = field[1], ss = field[2], ff = field[3];
 
     // Fields are at most two characters, so none of this comes near overflow.
