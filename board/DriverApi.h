@@ -24,6 +24,8 @@ struct DriverApi {
                                    LPVOID out, DWORD outSize, LPDWORD returned,
                                    LPOVERLAPPED overlapped);
     BOOL (WINAPI* closeHandle)(HANDLE handle);
+    // Waits on an interrupt event the driver signals.
+    DWORD (WINAPI* waitForEvent)(HANDLE event, DWORD timeoutMs);
 };
 
 // The system's own functions.

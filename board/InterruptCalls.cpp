@@ -129,7 +129,7 @@ bool CBrixWinDriverInterface::WaitForInterrupt(uint32_t interruptType, uint32_t 
         SleepMs(timeoutMs);
         return false;
     }
-    if (WaitForSingleObject(events_[slot], timeoutMs) != WAIT_OBJECT_0)
+    if (api_->waitForEvent(events_[slot], timeoutMs) != WAIT_OBJECT_0)
         return false;
     const int counter = WaitCounterIndex(interruptType);
     if (counter >= 0)

@@ -10,6 +10,7 @@ const DriverApi& Win32DriverApi()
         CreateFileA,
         DeviceIoControl,
         CloseHandle,
+        WaitForSingleObject,
     };
     return api;
 }

@@ -3,6 +3,8 @@
 #include "board/BoardTypes.h"
 #include "sim/RackState.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace sim {
@@ -313,6 +315,34 @@ BOOL WINAPI SimDeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD inSiz
     return scope.Finish(error);
 }
 
+// The board raises an interrupt when its time comes whether or not any
+// thread runs then; here the service thread raises it, and a busy machine
+// can keep that thread waiting. So the wait brings the rack up to date
+// itself, before it sleeps and again when it runs out, and an interrupt due
+// within the time-out is seen however late either thread ran. Not logged:
+// waits are not driver calls.
+DWORD WINAPI SimWaitForEvent(HANDLE event, DWORD timeoutMs)
+{
+    RackState& rack = RackState::Instance();
+    const double deadline = timeoutMs == INFINITE ? kNever : RackClockMs() + timeoutMs;
+    for (;;) {
+        {
+            RackLock hold(rack);
+            rack.AdvanceUarts(std::min(RackClockMs(), deadline));
+        }
+        const DWORD ready = WaitForSingleObject(event, 0);
+        if (ready != WAIT_TIMEOUT)
+            return ready;
+        const double left = deadline - RackClockMs();
+        if (left <= 0)
+            return WAIT_TIMEOUT;
+        const DWORD slice = left >= 0x7FFFFFFF ? INFINITE : static_cast<DWORD>(std::ceil(left));
+        const DWORD woken = WaitForSingleObject(event, slice);
+        if (woken != WAIT_TIMEOUT)
+            return woken;
+    }
+}
+
 }  // namespace
 
 const DriverApi& SimDriverApi()
@@ -325,6 +355,7 @@ const DriverApi& SimDriverApi()
         SimCreateFile,
         SimDeviceIoControl,
         SimCloseHandle,
+        SimWaitForEvent,
     };
     return api;
 }
