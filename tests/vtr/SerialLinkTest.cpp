@@ -1,0 +1,222 @@
+// Opening the control, switching the UART, and the exchange of one packet.
+#include "vtr/VtrFixture.h"
+
+#include "board/BoardTypes.h"
+
+#include <chrono>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double MsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+class SerialLink : public VtrTest {
+protected:
+    size_t RegisterWrites(uint32_t reg)
+    {
+        size_t n = 0;
+        for (const sim::LoggedCall& call : Requests())
+            n += call.propertyId == kPropertyRegister && call.flags == kFlagSet && Word(call, 24) == reg;
+        return n;
+    }
+};
+
+TEST_F(SerialLink, OpensDescribesActivatesOnceAndCloses)
+{
+    char description[128] = {};
+    ASSERT_TRUE(control->GetBoardDescription(description));
+    EXPECT_STREQ("Board: 3 Type: Qb - 0", description);
+    uint32_t words[37] = {};
+    ASSERT_TRUE(control->GetDeckBoardInfo(words));
+    EXPECT_EQ(115u, words[0]);
+    EXPECT_EQ(0x10440u, words[33]);
+    EXPECT_EQ(4u, words[34]);
+    EXPECT_EQ(0u, words[35]);
+    EXPECT_EQ(2u, words[36]);
+    EXPECT_FALSE(Rack().Uart(0).on) << "the UART waits for the first deck command";
+
+    Rack().ClearLog();
+    ASSERT_TRUE(control->ActivateControl());
+    ASSERT_TRUE(control->ActivateControl());
+    EXPECT_EQ(1u, RegisterWrites(kRegisterUartControl));
+    EXPECT_TRUE(Rack().Uart(0).on);
+    EXPECT_TRUE(Rack().InterruptEnabled(0, kInterruptUartTransmit));
+    EXPECT_TRUE(Rack().InterruptEnabled(0, kInterruptUartReceive));
+    EXPECT_EQ(2, Rack().LiveSubscriptions());
+
+    ASSERT_TRUE(control->DeactivateControl());
+    EXPECT_FALSE(Rack().Uart(0).on);
+    EXPECT_FALSE(Rack().InterruptEnabled(0, kInterruptUartReceive));
+    EXPECT_EQ(2, Rack().LiveSubscriptions()) << "subscriptions stay until close";
+    EXPECT_TRUE(control->Play()) << "a deck command switches the UART back on";
+    EXPECT_TRUE(control->IsActivated());
+
+    ASSERT_TRUE(control->CloseControl());
+    EXPECT_FALSE(control->IsActivated());
+    EXPECT_FALSE(Rack().Uart(0).on);
+    EXPECT_EQ(0, Rack().LiveSubscriptions());
+    EXPECT_EQ(0, Rack().LiveDeviceHandles());
+    EXPECT_STREQ("None", control->LastError());
+}
+
+TEST_F(SerialLink, OpenFailuresLeaveTheBoardClosedWithTheirReason)
+{
+    control.reset(new CSerialVtrControl);
+    BoardInfo missing = Info();
+    missing.boardIndex = 5;
+    EXPECT_FALSE(control->OpenControl(missing, 0));
+    EXPECT_STREQ("Could Not Open Control", control->LastError());
+
+    sim::RackConfig config = Rack().Configuration();
+    config.boards[0].rs422 = false;
+    Configure(config);
+    EXPECT_FALSE(control->OpenControl(Info(), 0));
+    EXPECT_STREQ("No RS422 Control", control->LastError());
+    EXPECT_FALSE(control->IsOpen());
+    EXPECT_EQ(0, Rack().LiveDeviceHandles());
+}
+
+TEST_F(SerialLink, EveryOperationOnAClosedControlFailsWithItsReason)
+{
+    control.reset(new CSerialVtrControl);
+    char text[128];
+    EXPECT_FALSE(control->GetBoardDescription(text));
+    EXPECT_STREQ("Board Not Opened.", text);
+    EXPECT_STREQ("Control Not Opened", control->LastError());
+    EXPECT_FALSE(control->GetTimecode(text));
+    EXPECT_STREQ("00:00:00:00", text);
+    EXPECT_FALSE(control->GetMode(text));
+    EXPECT_STREQ("Offline", text);
+    EXPECT_EQ(0.0, control->GetSpeed());
+    uint8_t flags[60];
+    std::memset(flags, 7, sizeof flags);
+    EXPECT_FALSE(control->GetStatusFlags(flags));
+    EXPECT_EQ(1, flags[0]);
+    EXPECT_EQ(0, flags[5]);
+    for (auto op : {&CSerialVtrControl::Play, &CSerialVtrControl::StepForward,
+                    &CSerialVtrControl::EditReset, &CSerialVtrControl::ActivateControl,
+                    &CSerialVtrControl::CloseControl}) {
+        control->SetPreroll(3);  // fails too, and leaves a text to be overwritten
+        EXPECT_FALSE(((*control).*op)());
+        EXPECT_STREQ("Control Not Opened", control->LastError());
+    }
+    const uint8_t packet[] = {2, 0x20, 0x01};
+    EXPECT_FALSE(control->SendCommand(packet, true));
+}
+
+TEST_F(SerialLink, ADeckCommandThatCannotSwitchTheUartOnFails)
+{
+    sim::Fault fault;
+    fault.propertyId = kPropertyRegister;
+    fault.registerNumber = kRegisterUartControl;
+    Rack().AddFault(fault);
+    char mode[32];
+    EXPECT_FALSE(control->GetMode(mode));
+    EXPECT_STREQ("Offline", mode);
+    EXPECT_STREQ("Could Not Activate Control", control->LastError());
+    EXPECT_FALSE(control->Play());
+    EXPECT_FALSE(control->IsActivated());
+    Rack().ClearFaults();
+    EXPECT_TRUE(control->Play()) << control->LastError() << " " << int(control->ReplyCount()) << " " << Rack().Uart(0).on;
+}
+
+TEST_F(SerialLink, FramesChecksumsAndCollectsTheReply)
+{
+    ASSERT_TRUE(control->ActivateControl());
+    const uint8_t play[] = {2, 0x20, 0x01};
+    ASSERT_TRUE(control->SendCommand(play, true));
+    EXPECT_EQ(std::vector<std::string>{"20 01 21"}, Sent());
+    ASSERT_EQ(3, control->ReplyCount());
+    EXPECT_EQ("10 01 11", Hex({control->ReplyBytes(), control->ReplyBytes() + 3}));
+
+    Rack().ClearLog();
+    const uint8_t tooLong[16] = {15};
+    EXPECT_FALSE(control->SendCommand(tooLong, true));
+    EXPECT_EQ(0u, Requests().size()) << "refused before touching the board";
+    EXPECT_EQ(3, control->ReplyCount()) << "the last reply stays";
+
+    // Without a reply expected the exchange ends with the transmit.
+    ASSERT_TRUE(control->SendCommand(play, false));
+    EXPECT_EQ(0, control->ReplyCount());
+}
+
+TEST_F(SerialLink, ALateReplyIsNotTakenForTheNextOne)
+{
+    WithDeck([](sim::VirtualVtr& deck, double) { deck.SetLatencyMs(40); });
+    const auto start = Clock::now();
+    EXPECT_FALSE(control->Play()) << "the answer comes after the 5 ms window";
+    EXPECT_LT(MsSince(start), 500.0) << "and nothing waits for it";
+    Sleep(80);
+    WithDeck([](sim::VirtualVtr& deck, double) { deck.SetLatencyMs(1); });
+    char mode[32];
+    ASSERT_TRUE(control->GetMode(mode)) << "the stale acknowledgement is dropped first";
+    EXPECT_STREQ("Play", mode);
+}
+
+TEST_F(SerialLink, ASilentDeckFailsAcknowledgedCommandsWithinTheWaits)
+{
+    sim::DeckFaults silent;
+    silent.silent = true;
+    SetFaults(silent);
+    const auto start = Clock::now();
+    EXPECT_FALSE(control->Play());
+    EXPECT_EQ(0, control->ReplyCount());
+    EXPECT_FALSE(control->Stop());
+    char text[32];
+    EXPECT_FALSE(control->GetTimecode(text));
+    EXPECT_STREQ("00;00;00;00", text);
+    EXPECT_FALSE(control->GetMode(text));
+    EXPECT_STREQ("Offline", text);
+    EXPECT_EQ(0.0, control->GetSpeed());
+    EXPECT_FALSE(control->StepForward());
+    EXPECT_FALSE(control->EditSetup("00:00:10:00", "00:00:20:00", "00:00:10:00", "00:00:20:00", 1));
+    EXPECT_LT(MsSince(start), 1000.0) << "each exchange ends 5 ms after the transmit";
+    EXPECT_STREQ("None", control->LastError()) << "silence leaves no text";
+
+    // Without subscriptions every wait runs out: commands fail after 15 ms.
+    SetFaults({});
+    control->DeactivateControl();
+    control->CloseControl();
+    sim::Fault noSubscriptions;
+    noSubscriptions.propertyId = kPropertySubscription;
+    Rack().AddFault(noSubscriptions);
+    ASSERT_TRUE(control->OpenControl(Info(), 0));
+    const auto unsubscribed = Clock::now();
+    EXPECT_FALSE(control->Play());
+    const double took = MsSince(unsubscribed);
+    EXPECT_GE(took, 14.0);
+    EXPECT_LT(took, 500.0);
+}
+
+TEST_F(SerialLink, RefusalsAndGarbledRepliesFailAndARefusalIsNamed)
+{
+    sim::DeckFaults nak;
+    nak.nakAll = true;
+    SetFaults(nak);
+    EXPECT_FALSE(control->Play());
+    EXPECT_STREQ("Deck Refused Command (Unknown Command)", control->LastError());
+    char text[32];
+    EXPECT_FALSE(control->GetTimecode(text)) << "a refusal holds no time";
+    EXPECT_STREQ("00;00;00;00", text);
+    EXPECT_FALSE(control->GetMode(text));
+    EXPECT_STREQ("Offline", text);
+
+    sim::DeckFaults garble;
+    garble.garbleEvery = 1;
+    SetFaults(garble);
+    EXPECT_FALSE(control->Play());
+    EXPECT_FALSE(control->GetMode(text)) << "a status block with a bad checksum is not decoded";
+    EXPECT_FALSE(control->GetTimecode(text));
+    sim::DeckFaults truncate;
+    truncate.truncateEvery = 1;
+    SetFaults(truncate);
+    uint8_t flags[60];
+    EXPECT_FALSE(control->GetStatusFlags(flags));
+    EXPECT_EQ(1, flags[0]);
+}
+
+}  // namespace
