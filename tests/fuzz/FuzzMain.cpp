@@ -358,3 +358,11 @@ int main(int argc, char** argv)
     std::printf("fuzz: %llu runs in %.1f s, no failure\n", static_cast<unsigned long long>(runs), took);
     return 0;
 }
+
+void FuzzFailure(const char* prefix, const char* format, va_list args)
+{
+    std::fputs(prefix, stderr);
+    std::vfprintf(stderr, format, args);
+    std::fputc('\n', stderr);
+    std::abort();
+}

@@ -36,13 +36,9 @@ constexpr size_t kTextBuffer = 13;
 
 [[noreturn]] __attribute__((format(printf, 1, 2))) void Fail(const char* format, ...)
 {
-    std::fputs("TimecodeTextFuzz: ", stderr);
     va_list args;
     va_start(args, format);
-    std::vfprintf(stderr, format, args);
-    va_end(args);
-    std::fputc('\n', stderr);
-    std::abort();
+    FuzzFailure("TimecodeTextFuzz: ", format, args);
 }
 
 // A text for a message: quoted, its other bytes escaped, or "null".

@@ -382,13 +382,11 @@ private:
 
     [[noreturn]] __attribute__((format(printf, 2, 3))) void Fail(const char* format, ...)
     {
-        std::fprintf(stderr, "VirtualVtrFuzz: at input byte %zu, %.4f ms: ", op_, now_);
+        char prefix[96];
+        std::snprintf(prefix, sizeof prefix, "VirtualVtrFuzz: at input byte %zu, %.4f ms: ", op_, now_);
         va_list args;
         va_start(args, format);
-        std::vfprintf(stderr, format, args);
-        va_end(args);
-        std::fputc('\n', stderr);
-        std::abort();
+        FuzzFailure(prefix, format, args);
     }
 
     const uint8_t* data_;

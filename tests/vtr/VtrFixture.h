@@ -3,6 +3,7 @@
 // RS-422 line, a controller opened on it, and the deck's packet log to
 // check what went over the wire.
 #include "board/RackFixture.h"
+#include "deck/DeckClient.h"
 #include "sim/deck/VirtualVtr.h"
 #include "vtr/CSerialVtrControl.h"
 
@@ -38,18 +39,7 @@ protected:
         return info;
     }
 
-    static std::string Hex(const std::vector<uint8_t>& bytes)
-    {
-        static const char digits[] = "0123456789ABCDEF";
-        std::string s;
-        for (uint8_t b : bytes) {
-            if (!s.empty())
-                s += ' ';
-            s += digits[b >> 4];
-            s += digits[b & 15];
-        }
-        return s;
-    }
+    static std::string Hex(const std::vector<uint8_t>& bytes) { return decktest::Hex(bytes); }
 
     template <typename Fn>
     void WithDeck(Fn fn)
