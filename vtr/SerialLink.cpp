@@ -12,6 +12,7 @@ constexpr uint32_t kAllBits = 0xFFFFFFFF;
 // More than the UART's receive FIFO can hold: a line that keeps talking
 // cannot hold the discard loop.
 constexpr int kMaxStaleBytes = 512;
+constexpr int kMaxReceiveWaits = 2 * CSerialVtrControl::kReplyCapacity;
 
 }  // namespace
 
@@ -154,7 +155,9 @@ void CSerialVtrControl::DiscardStaleReceive()
 
 void CSerialVtrControl::CollectReply()
 {
-    while (replyCount_ < kReplyStopCount) {
+    // A byte an interrupt is the most a reply can take; a board that keeps
+    // interrupting with nothing to read must not hold the exchange for ever.
+    for (int waits = 0; waits < kMaxReceiveWaits && replyCount_ < kReplyStopCount; ++waits) {
         if (!WaitForInterrupt(kInterruptUartReceive, kReceiveWaitMs))
             return;
         uint32_t control = 0;
