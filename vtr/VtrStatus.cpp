@@ -23,6 +23,23 @@ constexpr uint8_t kFlagBits[59][2] = {
 
 bool Bit(const uint8_t status[10], int byte, int bit) { return (status[byte] >> bit) & 1; }
 
+// A mode named by one status bit; tables of them are tried in order.
+struct BitMode {
+    int byte;
+    int bit;
+    const char* mode;
+};
+
+template <size_t N>
+const char* FirstModeSet(const uint8_t status[10], const BitMode (&table)[N])
+{
+    for (const BitMode& entry : table) {
+        if (Bit(status, entry.byte, entry.bit))
+            return entry.mode;
+    }
+    return nullptr;
+}
+
 // The mode of a jog or shuttle from the speed last commanded.
 const char* SpeedMode(double magnitude, bool reverse, const char** suffix)
 {
@@ -95,41 +112,25 @@ bool CSerialVtrControl::GetMode(char* text)
         return false;
     }
 
-    static const struct {
-        int byte;
-        int bit;
-        const char* mode;
-    } kTransport[] = {
+    static const BitMode kTransport[] = {
         {0, 5, "Tape Out"}, {0, 0, "Local"},        {1, 5, "Stop"},   {1, 1, "Record"},
         {1, 0, "Play"},     {1, 2, "Fast Forward"}, {1, 3, "Rewind"}, {4, 0, "Seeking"},
     };
-    for (const auto& entry : kTransport) {
-        if (Bit(status, entry.byte, entry.bit)) {
-            std::strcpy(text, entry.mode);
-            return true;
-        }
+    if (const char* mode = FirstModeSet(status, kTransport)) {
+        std::strcpy(text, mode);
+        return true;
     }
 
     const bool jog = Bit(status, 2, 4);
     const bool shuttle = Bit(status, 2, 5);
     if (!jog && !shuttle) {
-        static const struct {
-            int byte;
-            int bit;
-            const char* mode;
-        } kStill[] = {
+        static const BitMode kStill[] = {
             {1, 4, "Eject"}, {2, 3, "Variable"}, {2, 1, "Still"}, {2, 0, "Cue Up"}, {1, 7, "StandBy"},
         };
         // A deck that shows none of these is in no state this module
         // knows; callers compare the text, so it must still be one.
-        const char* mode = "Unknown";
-        for (const auto& entry : kStill) {
-            if (Bit(status, entry.byte, entry.bit)) {
-                mode = entry.mode;
-                break;
-            }
-        }
-        std::strcpy(text, mode);
+        const char* mode = FirstModeSet(status, kStill);
+        std::strcpy(text, mode ? mode : "Unknown");
         return true;
     }
 
