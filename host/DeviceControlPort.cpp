@@ -1,14 +1,36 @@
+// The port's life: open and close on a board, activation under the named
+// semaphore, and its settings block as a whole.
 #include "host/DeviceControlPort.h"
 
 #include "host/ModuleGlobals.h"
 #include "host/TimecodeText.h"
 #include "platform/NxPlatform.h"
 
+#include <cstdio>
 #include <cstring>
+
+namespace {
+
+constexpr char kUnitDurationText[] = "00:00:00:01";
+
+template <size_t N>
+void SetText(char (&field)[N], const char* text)
+{
+    std::snprintf(field, N, "%s", text);
+}
+
+} // namespace
 
 DeviceControlPort::DeviceControlPort()
 {
     std::memset(&settings_, 0, sizeof settings_);
+    SetText(inText_, kZeroTimecodeText);
+    SetText(outText_, kZeroTimecodeText);
+    SetText(editOutText_, kUnitDurationText);
+    SetText(editInText_, kZeroTimecodeText);
+    SetText(durationText_, kUnitDurationText);
+    SetText(cueText_, kZeroTimecodeText);
+    processorCount_ = NxGetNumProcs();
 }
 
 DeviceControlPort::~DeviceControlPort()
@@ -19,19 +41,29 @@ DeviceControlPort::~DeviceControlPort()
         Close();
 }
 
-// Ports open only on a board with a deck link, which this build cannot
-// drive yet, so no port can become active.
-int32_t DeviceControlPort::Activate()
+int32_t DeviceControlPort::Open(const BoardInfo& board, int32_t portIndex)
 {
-    return -2;
-}
-
-int32_t DeviceControlPort::Deactivate()
-{
-    if (!isActive_)
+    if (isActive_)
+        Deactivate();
+    if (isOpen_)
+        Close();
+    if (portIndex < 0 || !control_.OpenControl(board, static_cast<uint32_t>(portIndex))) {
+        controlSupported_ = 0;
+        isOpen_ = 0;
         return -2;
-    isActive_ = 0;
-    NxReleaseSemaphore(gPortSemaphores[portIndex_]);
+    }
+    portIndex_ = portIndex;
+    controlSupported_ = 1;
+    isOpen_ = 1;
+    lock_ = NxCreateSemaphore(1, 1, nullptr);
+    if (!lock_) {
+        // Without its lock the port is unusable, but the board was there.
+        controlSupported_ = 0;
+        isOpen_ = 0;
+        control_.CloseControl();
+        return 0;
+    }
+    ResetSettings(&settings_);
     return 0;
 }
 
@@ -39,7 +71,10 @@ int32_t DeviceControlPort::Close()
 {
     if (isActive_)
         Deactivate();
-    isOpen_ = 0;
+    if (isOpen_) {
+        control_.CloseControl();
+        isOpen_ = 0;
+    }
     if (lock_) {
         NxCloseSemaphore(lock_);
         lock_ = nullptr;
@@ -47,9 +82,58 @@ int32_t DeviceControlPort::Close()
     return 0;
 }
 
+int32_t DeviceControlPort::Activate()
+{
+    if (isActive_ || !isOpen_ || portIndex_ < 0 || portIndex_ >= kMaxPorts)
+        return -2;
+    void* named = gPortSemaphores[portIndex_];
+    if (!named || NxWaitForSemaphore(named, 0) != NX_SUCCESS)
+        return -2;
+    if (!control_.ActivateControl()) {
+        NxReleaseSemaphore(named);
+        return -2;
+    }
+    isActive_ = 1;
+    if (!PushTimecodeSettings()) {
+        isActive_ = 0;
+        NxReleaseSemaphore(named);
+        return -2;
+    }
+    return 0;
+}
+
+int32_t DeviceControlPort::Deactivate()
+{
+    if (!isActive_)
+        return -2;
+    control_.DeactivateControl();
+    isActive_ = 0;
+    NxReleaseSemaphore(gPortSemaphores[portIndex_]);
+    return 0;
+}
+
 bool DeviceControlPort::IsLinkOpen() const
 {
-    return isOpen_ != 0;
+    return isOpen_ && control_.IsOpen();
+}
+
+int32_t DeviceControlPort::GetBoardName(char* text)
+{
+    if (!isOpen_ || !control_.GetBoardDescription(text)) {
+        std::strcpy(text, "Unknown Board");
+        return -2;
+    }
+    return 0;
+}
+
+int32_t DeviceControlPort::GetControlStateText(char* text) const
+{
+    const char* state = !controlSupported_ ? "No Device Control Support"
+                        : !isOpen_         ? "Not Open"
+                        : !isActive_       ? "Not Active"
+                                           : "Active";
+    std::strcpy(text, state);
+    return 0;
 }
 
 int32_t DeviceControlPort::CopySettingsIn(const PortSettings* block)
@@ -68,30 +152,31 @@ int32_t DeviceControlPort::CopySettingsOut(PortSettings* block) const
     return 0;
 }
 
-int32_t DeviceControlPort::GetTimecodeFormatInfo(FormatInfo* info) const
+int32_t DeviceControlPort::ResetSettings(PortSettings* block)
 {
-    const TimecodeFormat& format = settings_.timecode.format;
-    switch (format.framesPerSecond) {
-    case 24: info->formatClass = 0; break;
-    case 25: info->formatClass = 1; break;
-    case 30: info->formatClass = 2; break;
-    default: break; // left as the caller had it
-    }
-    info->dropFrame = static_cast<int32_t>(format.dropFrame);
-    info->rate = static_cast<int32_t>(format.rateNumerator);
-    info->divisor = static_cast<int32_t>(format.rateDenominator);
+    if (!block)
+        return -2;
+    control_.SetDefaultSettings(&block->timecode);
+    if (!control_.GetDeckBoardInfo(reinterpret_cast<uint32_t*>(&block->board)))
+        std::memset(&block->board, 0, sizeof block->board);
+    block->mark = kSettingsMark;
+    block->timecodeOffset = 0;
+    block->delay = 0;
+    block->editMode = 0;
+    block->preview = 1;
+    block->video = 1;
+    std::memset(block->audio, 1, sizeof block->audio);
     return 0;
 }
 
-int32_t DeviceControlPort::GetTimecodeText(char* text)
+bool DeviceControlPort::PushTimecodeSettings()
 {
-    std::memcpy(text, settings_.timecode.format.dropFrame ? kZeroDropTimecodeText : kZeroTimecodeText,
-                sizeof kZeroTimecodeText);
-    return 0;
+    return control_.ApplyControlSettings(&settings_.timecode);
 }
 
-int32_t DeviceControlPort::GetStatusText(char* text)
+void DeviceControlPort::ReadTimecodeSettingsBack()
 {
-    std::strcpy(text, "Offline");
-    return 0;
+    ControlSettings current;
+    if (control_.GetControlSettings(reinterpret_cast<uint32_t*>(&current)))
+        settings_.timecode = current;
 }

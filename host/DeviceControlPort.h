@@ -1,30 +1,46 @@
 #pragma once
 // One deck port: the locked facade through which the module reaches a deck.
 // A port is active in at most one process (its named semaphore) and its
-// deck operations are serialised within the process by a private lock.
+// deck operations are serialised within the process by a private lock that
+// is never waited for: a colliding call is refused with -2.
+#include "board/BoardInfo.h"
 #include "host/PersistedSettings.h"
+#include "vtr/CSerialVtrControl.h"
 
 #include <cstdint>
 
 class DeviceControlPort {
 public:
+    static constexpr int32_t kMinTimecodeOffset = -30;
+    static constexpr int32_t kMaxTimecodeOffset = 30;
+    static constexpr int32_t kMaxDelay = 120;
+    static constexpr int32_t kEditModeCount = 2;
+    static constexpr int32_t kAudioFlagCount = 32;
+    static constexpr size_t kTextBytes = 32;
+
     DeviceControlPort();
     ~DeviceControlPort();
     DeviceControlPort(const DeviceControlPort&) = delete;
     DeviceControlPort& operator=(const DeviceControlPort&) = delete;
 
+    // Life of the port.
+    int32_t Open(const BoardInfo& board, int32_t portIndex);
+    int32_t Close();
     int32_t Activate();
     int32_t Deactivate();
-    int32_t Close();
 
     bool IsOpen() const { return isOpen_ != 0; }
     bool IsActive() const { return isActive_ != 0; }
     bool IsControlSupported() const { return controlSupported_ != 0; }
     bool IsLinkOpen() const;
+    bool IsEditArmed() const { return editArmed_ != 0; }
+    bool IsEditRecording() const { return editRecording_ != 0; }
+    int32_t PortIndex() const { return portIndex_; }
 
-    int32_t CopySettingsIn(const PortSettings* block);
-    int32_t CopySettingsOut(PortSettings* block) const;
+    int32_t GetBoardName(char* text);
+    int32_t GetControlStateText(char* text) const;
 
+    // Timecode settings.
     // Format class (0: 24, 1: 25, 2: 30 frames per second), drop-frame
     // flag, rate and rate divisor of the port's timecode.
     struct FormatInfo {
@@ -34,17 +50,109 @@ public:
         int32_t divisor;
     };
     int32_t GetTimecodeFormatInfo(FormatInfo* info) const;
+    int32_t GetTimecodeFormatCount(int32_t* count) const;
+    int32_t GetTimecodeFormatName(int32_t index, char* text);
+    int32_t GetTimecodeFormat(int32_t* index);
+    int32_t SetTimecodeFormat(int32_t index);
+    int32_t GetTimecodeSourceCount(int32_t* count) const;
+    int32_t GetTimecodeSourceName(int32_t index, char* text);
+    int32_t GetTimecodeSource(int32_t* index);
+    int32_t SetTimecodeSource(int32_t index);
+    int32_t GetPreroll(int32_t* seconds);
+    int32_t SetPreroll(int32_t seconds);
+
+    // Export settings.
+    int32_t GetTimecodeOffset(int32_t* frames) const;
+    int32_t SetTimecodeOffset(int32_t frames);
+    int32_t GetDelay(int32_t* frames) const;
+    int32_t SetDelay(int32_t frames);
+    int32_t GetEditMode(int32_t* mode) const;
+    int32_t SetEditMode(int32_t mode);
+    int32_t GetEditModeCount(int32_t* count) const;
+    int32_t GetEditModeName(int32_t mode, char* text) const;
+    int32_t GetVideoFlag(uint8_t* value) const;
+    int32_t SetVideoFlag(uint8_t value);
+    int32_t GetPreviewFlag(uint8_t* value) const;
+    int32_t SetPreviewFlag(uint8_t value);
+    int32_t GetAudioFlag(uint8_t* value, int32_t index) const;
+    int32_t SetAudioFlag(uint8_t value, int32_t index);
+
+    int32_t CopySettingsIn(const PortSettings* block);
+    int32_t CopySettingsOut(PortSettings* block) const;
+    int32_t ResetSettings(PortSettings* block);
+    // A stored block that may be loaded into this port: current marks, made
+    // for this port's board, and values within the port's ranges.
+    bool AcceptsSettings(const PortSettings& block);
+
+    // The deck.
+    int32_t FastForward();
+    int32_t Rewind();
+    int32_t Eject();
+    int32_t Play();
+    int32_t ReversePlay();
+    int32_t StepForward();
+    int32_t StepBack();
+    int32_t Stop();
+    int32_t Still();
+    int32_t Shuttle(double speed);
+    int32_t GoToTimecode(const char* text);
     int32_t GetTimecodeText(char* text);
+    int32_t GetSpeed(double* speed);
     int32_t GetStatusText(char* text);
 
-    int32_t PortIndex() const { return portIndex_; }
+    // The edit of an Export to Tape.
+    int32_t GetInText(char* text) const;
+    int32_t GetOutText(char* text) const;
+    int32_t SetLastFrame(int32_t frame);
+    int32_t SetInText(const char* text);
+    int32_t GetDurationText(char* text) const;
+    int32_t GetStoredDurationText(char* text);
+    int32_t CheckEditReady();
+    int32_t StartEdit();
+    int32_t StopEdit();
 
 private:
+    bool DuringEdit() const { return editArmed_ || editRecording_; }
+    // The rate of the port's timecode, and the rate its texts count at
+    // (double-rate formats count pairs of frames).
+    int32_t Rate() const { return static_cast<int32_t>(settings_.timecode.format.rateNumerator); }
+    int32_t TextRate() const;
+    int32_t Divisor() const { return static_cast<int32_t>(settings_.timecode.format.rateDenominator); }
+    uint8_t DropFrame() const { return settings_.timecode.format.dropFrame ? 1 : 0; }
+    const char* ZeroText() const;
+    bool AnyChannelSelected() const;
+    void RecomputeOutText();
+    void StopDeckForEdit();
+    // Pushes the stored timecode settings into the deck controller.
+    bool PushTimecodeSettings();
+    void ReadTimecodeSettingsBack();
+    // One of the channel or preview flags, as the editor changes it.
+    int32_t SetFlag(uint8_t* flag, uint8_t value);
+    // The shared pattern of the three timecode setters.
+    template <typename Setter>
+    int32_t ChangeTimecodeSetting(Setter setter);
+    // One locked deck command of an active port.
+    template <typename Command>
+    int32_t LockedDeckCommand(Command command);
+
     void* lock_ = nullptr;
     PortSettings settings_;
+    CSerialVtrControl control_;
     uint8_t controlSupported_ = 0;
     uint8_t isOpen_ = 0;
     uint8_t isActive_ = 0;
     uint8_t settingsApplied_ = 0;
+    char inText_[kTextBytes];
+    char outText_[kTextBytes];
+    char editOutText_[kTextBytes];
+    char editInText_[kTextBytes];
+    char durationText_[kTextBytes];
+    char cueText_[kTextBytes];
+    int32_t lastFrame_ = 0;
+    uint8_t editArmed_ = 0;
+    uint8_t editRecording_ = 0;
+    uint8_t playoutSignalled_ = 0;
+    uint8_t editIssued_ = 0;
+    uint32_t processorCount_ = 0;
     int32_t portIndex_ = 0;
 };

@@ -147,19 +147,6 @@ void ReportCurrentPort(PluginController* controller, DeviceRecord* record)
         ReportPortOffline(controller, record);
 }
 
-// The previous layout differs only in its version words.
-void UpgradeSettings(PersistedSettings* block)
-{
-    block->mark = kSettingsMark;
-    for (PortSettings& port : block->ports) {
-        if (port.mark == 0)
-            continue;
-        port.mark = kSettingsMark;
-        port.board.tag = kDeckRecordTag;
-        port.timecode.tag = kDeckRecordTag;
-    }
-}
-
 } // namespace
 
 int16_t SelectInitialise(DeviceRecord* record)
@@ -195,7 +182,7 @@ int16_t SelectRestart(DeviceRecord* record)
         return -1;
     bool replaced = false;
     if (block->mark == kPreviousSettingsMark) {
-        UpgradeSettings(block);
+        UpgradePersistedSettings(block);
     } else if (block->mark != kSettingsMark) {
         DisposeSettingsHandle(record);
         block = NewSettingsHandle(record);
@@ -224,7 +211,11 @@ int16_t SelectRestart(DeviceRecord* record)
     if (port)
         port->Activate();
     if (port && port->IsActive()) {
-        port->CopySettingsIn(&block->ports[controller->currentPort]);
+        // The editor's block is not trusted: a slot made for another board
+        // or damaged leaves the port's own settings in place.
+        const PortSettings& stored = block->ports[controller->currentPort];
+        if (port->AcceptsSettings(stored))
+            port->CopySettingsIn(&stored);
         ReportActivePort(controller, record, port);
     } else {
         ReportPortOffline(controller, record);

@@ -5,6 +5,7 @@
 #include "host/ModuleGlobals.h"
 #include "host/PersistedSettings.h"
 #include "platform/NxPlatform.h"
+#include "sim/SimRack.h"
 #include "tools/hostkit/HostEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +24,7 @@ protected:
 
     void SetUp() override
     {
+        sim::SimRack::Instance().Configure(sim::RackConfig{});
         host.ResetRecord();
         host.FailNextAllocations(0);
     }

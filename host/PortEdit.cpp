@@ -1,0 +1,210 @@
+// The edit of an Export to Tape on the port: In and Out points, durations,
+// the checks before an edit, and cueing the deck for it.
+#include "host/DeviceControlPort.h"
+
+#include "host/PortLock.h"
+#include "export/ResultCodes.h"
+#include "host/TimecodeText.h"
+#include "platform/NxPlatform.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+// Lets the deck take a stop or still before the next command.
+constexpr uint32_t kSettleMs = 33;
+// Video and the first eight audio channels are the ones an edit can choose.
+constexpr int kEditAudioChannels = 8;
+
+// Status flags that keep a deck from editing.
+constexpr size_t kFlagOffline = 0;
+constexpr size_t kFlagTapeOut = 1;
+constexpr size_t kFlagLocal = 3;
+constexpr size_t kFlagRecordInhibit = 58;
+
+int32_t ClampFrames(int64_t frames)
+{
+    return frames < 0 ? 0 : frames > INT32_MAX ? INT32_MAX : static_cast<int32_t>(frames);
+}
+
+template <size_t N>
+void CopyText(char (&field)[N], const char* text)
+{
+    std::strncpy(field, text, N - 1);
+    field[N - 1] = '\0';
+}
+
+} // namespace
+
+int32_t DeviceControlPort::TextRate() const
+{
+    const int32_t rate = Rate();
+    return rate == 60000 || rate == 50000 ? rate / 2 : rate;
+}
+
+bool DeviceControlPort::AnyChannelSelected() const
+{
+    if (settings_.video)
+        return true;
+    for (int i = 0; i < kEditAudioChannels; ++i)
+        if (settings_.audio[i])
+            return true;
+    return false;
+}
+
+int32_t DeviceControlPort::GetInText(char* text) const
+{
+    std::memcpy(text, inText_, sizeof inText_);
+    return 0;
+}
+
+int32_t DeviceControlPort::GetOutText(char* text) const
+{
+    std::memcpy(text, outText_, sizeof outText_);
+    return 0;
+}
+
+void DeviceControlPort::RecomputeOutText()
+{
+    int32_t inFrames = 0;
+    TimecodeTextToFrames(inText_, TextRate(), Divisor(), DropFrame(), &inFrames);
+    FramesToTimecodeText(ClampFrames(int64_t(lastFrame_) + inFrames), TextRate(), Divisor(), DropFrame(),
+                         outText_);
+}
+
+int32_t DeviceControlPort::SetLastFrame(int32_t frame)
+{
+    if (!isActive_ || !isOpen_ || DuringEdit())
+        return -2;
+    PortLock lock(lock_);
+    if (!lock.Held())
+        return -2;
+    lastFrame_ = frame;
+    RecomputeOutText();
+    return 0;
+}
+
+int32_t DeviceControlPort::SetInText(const char* text)
+{
+    if (!isActive_ || !isOpen_ || DuringEdit())
+        return -2;
+    PortLock lock(lock_);
+    if (!lock.Held())
+        return -2;
+    FormatInfo info = {2, 0, 0, 0};
+    GetTimecodeFormatInfo(&info);
+    NormalizeTimecodeText(text, inText_, info.formatClass, DropFrame());
+    RecomputeOutText();
+    return 0;
+}
+
+int32_t DeviceControlPort::GetDurationText(char* text) const
+{
+    if (FramesToTimecodeText(ClampFrames(int64_t(lastFrame_) + 1), Rate(), Divisor(), DropFrame(), text) != 0)
+        std::memcpy(text, ZeroText(), sizeof kZeroTimecodeText);
+    return 0;
+}
+
+int32_t DeviceControlPort::GetStoredDurationText(char* text)
+{
+    if (FramesToTimecodeText(ClampFrames(int64_t(lastFrame_) + 1), TextRate(), Divisor(), DropFrame(), text) !=
+        0)
+        std::memcpy(text, ZeroText(), sizeof kZeroTimecodeText);
+    CopyText(durationText_, text);
+    return 0;
+}
+
+int32_t DeviceControlPort::CheckEditReady()
+{
+    if (DuringEdit())
+        return 0;
+    uint8_t flags[CSerialVtrControl::kStatusFlagCount];
+    if (!isActive_ || !isOpen_ || !control_.GetStatusFlags(flags))
+        return kResultDeckNotReady;
+    if (flags[kFlagOffline])
+        return kResultDeckOffline;
+    if (flags[kFlagTapeOut])
+        return kResultNoTape;
+    if (flags[kFlagLocal])
+        return kResultDeckLocal;
+    if (flags[kFlagRecordInhibit])
+        return kResultRecordInhibit;
+    if (settings_.editMode == 1 && !AnyChannelSelected())
+        return kResultNoEditChannels;
+    return 0;
+}
+
+// An insert edit also takes the deck out of its edit presets.
+void DeviceControlPort::StopDeckForEdit()
+{
+    if (settings_.editMode == 1)
+        control_.EditReset();
+    else
+        control_.Stop();
+}
+
+int32_t DeviceControlPort::StartEdit()
+{
+    if (DuringEdit())
+        return 0;
+    if (!isActive_ || !isOpen_)
+        return -2;
+
+    uint8_t flags[CSerialVtrControl::kStatusFlagCount];
+    const bool readable = control_.GetStatusFlags(flags);
+    if (readable && (flags[kFlagOffline] || flags[kFlagTapeOut] || flags[kFlagLocal] || flags[kFlagRecordInhibit])) {
+        StopDeckForEdit();
+        editRecording_ = 0;
+        return kResultDeckNotReady;
+    }
+
+    if (settings_.editMode == 0) {
+        control_.ShuttleStill();
+        NxSleep(kSettleMs);
+    } else {
+        control_.Stop();
+        NxSleep(kSettleMs);
+        if (!AnyChannelSelected())
+            return kResultNoEditChannels;
+        // The deck's out point is the first frame not recorded.
+        int32_t outFrames = 0;
+        TimecodeTextToFrames(outText_, Rate(), Divisor(), DropFrame(), &outFrames);
+        const int64_t editOut = int64_t(outFrames) + 1 + (control_.IsDoubleRateFormat(settings_.timecode.formatIndex) ? 1 : 0);
+        FramesToTimecodeText(ClampFrames(editOut), Rate(), Divisor(), DropFrame(), editOutText_);
+
+        int32_t inFrames = 0;
+        TimecodeTextToFrames(inText_, TextRate(), Divisor(), DropFrame(), &inFrames);
+        FramesToTimecodeText(ClampFrames(int64_t(inFrames) + settings_.timecodeOffset), TextRate(), Divisor(),
+                             DropFrame(), editInText_);
+    }
+
+    if (!readable) {
+        StopDeckForEdit();
+        return kResultDeckNotReady;
+    }
+
+    editArmed_ = 1;
+    editRecording_ = 0;
+    playoutSignalled_ = 0;
+    editIssued_ = 0;
+
+    int32_t inFrames = 0;
+    TimecodeTextToFrames(inText_, Rate(), Divisor(), DropFrame(), &inFrames);
+    const int64_t prerollFrames = int64_t(settings_.timecode.prerollSeconds) * Rate() / 1000;
+    FramesToTimecodeText(ClampFrames(int64_t(inFrames) - prerollFrames), Rate(), Divisor(), DropFrame(), cueText_);
+    control_.CueToTimecode(cueText_);
+    return 0;
+}
+
+int32_t DeviceControlPort::StopEdit()
+{
+    if (!DuringEdit())
+        return 0;
+    StopDeckForEdit();
+    editArmed_ = 0;
+    editRecording_ = 0;
+    playoutSignalled_ = 0;
+    editIssued_ = 0;
+    return 0;
+}

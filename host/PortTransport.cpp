@@ -1,0 +1,113 @@
+// The deck through the port: transport commands under the private lock,
+// and the readings the editor and the dialogs show.
+#include "host/DeviceControlPort.h"
+
+#include "host/PortLock.h"
+#include "host/TimecodeText.h"
+
+#include <cstring>
+
+template <typename Command>
+int32_t DeviceControlPort::LockedDeckCommand(Command command)
+{
+    if (!isActive_)
+        return -2;
+    PortLock lock(lock_);
+    if (!lock.Held())
+        return -2;
+    return command() ? 0 : -2;
+}
+
+// A second press while the deck already winds asks for the faster wind.
+int32_t DeviceControlPort::FastForward()
+{
+    return LockedDeckCommand([this] {
+        char mode[CSerialVtrControl::kModeTextBytes] = {};
+        control_.GetMode(mode);
+        return std::strcmp(mode, "Fast Forward") == 0 ? control_.JogForwardFast() : control_.FastForward();
+    });
+}
+
+int32_t DeviceControlPort::Rewind()
+{
+    return LockedDeckCommand([this] {
+        char mode[CSerialVtrControl::kModeTextBytes] = {};
+        control_.GetMode(mode);
+        return std::strcmp(mode, "Rewind") == 0 ? control_.JogReverseFast() : control_.Rewind();
+    });
+}
+
+int32_t DeviceControlPort::Eject()
+{
+    return LockedDeckCommand([this] { return control_.Eject(); });
+}
+
+int32_t DeviceControlPort::Play()
+{
+    return LockedDeckCommand([this] { return control_.Play(); });
+}
+
+int32_t DeviceControlPort::ReversePlay()
+{
+    return LockedDeckCommand([this] { return control_.JogReversePlay(); });
+}
+
+int32_t DeviceControlPort::StepForward()
+{
+    return LockedDeckCommand([this] { return control_.StepForward(); });
+}
+
+int32_t DeviceControlPort::StepBack()
+{
+    return LockedDeckCommand([this] { return control_.StepBackward(); });
+}
+
+int32_t DeviceControlPort::Stop()
+{
+    return LockedDeckCommand([this] { return control_.Stop(); });
+}
+
+int32_t DeviceControlPort::Still()
+{
+    return LockedDeckCommand([this] { return control_.ShuttleStill(); });
+}
+
+int32_t DeviceControlPort::Shuttle(double speed)
+{
+    return LockedDeckCommand([this, speed] { return control_.Shuttle(speed); });
+}
+
+int32_t DeviceControlPort::GoToTimecode(const char* text)
+{
+    if (!text)
+        return -2;
+    return LockedDeckCommand([this, text] { return control_.CueToTimecode(text); });
+}
+
+const char* DeviceControlPort::ZeroText() const
+{
+    return DropFrame() ? kZeroDropTimecodeText : kZeroTimecodeText;
+}
+
+int32_t DeviceControlPort::GetTimecodeText(char* text)
+{
+    if (!isActive_ || !control_.GetTimecode(text))
+        std::memcpy(text, ZeroText(), sizeof kZeroTimecodeText);
+    return 0;
+}
+
+int32_t DeviceControlPort::GetSpeed(double* speed)
+{
+    *speed = isActive_ ? control_.GetSpeed() : 0.0;
+    return 0;
+}
+
+int32_t DeviceControlPort::GetStatusText(char* text)
+{
+    // The controller writes "Offline" itself when the deck gives no status.
+    if (!isActive_)
+        std::strcpy(text, "Offline");
+    else
+        control_.GetMode(text);
+    return 0;
+}
