@@ -38,27 +38,31 @@ int16_t ModeFromStatusText(DeviceControlPort* port)
     return -1;
 }
 
-int32_t ReportDeckPosition(DeviceControlPort* port, DeviceRecord* record, char* text)
+HostTimecodeRate HostRateOf(DeviceControlPort* port)
 {
     DeviceControlPort::FormatInfo info = {2, 0, 30000, 1000};
     port->GetTimecodeFormatInfo(&info);
-    int32_t rate = 30000;
-    uint16_t nominal = 30;
+    HostTimecodeRate rate = {30000, info.divisor, static_cast<uint8_t>(info.dropFrame), 30};
     if (info.formatClass == 0) {
-        rate = 24000;
-        nominal = 24;
+        rate.rate = 24000;
+        rate.nominal = 24;
     } else if (info.formatClass == 1) {
-        rate = 25000;
-        nominal = 25;
+        rate.rate = 25000;
+        rate.nominal = 25;
     }
-    const uint8_t drop = static_cast<uint8_t>(info.dropFrame);
-    record->frameRate = nominal;
-    record->dropFrame = drop;
+    return rate;
+}
+
+int32_t ReportDeckPosition(DeviceControlPort* port, DeviceRecord* record, char* text)
+{
+    const HostTimecodeRate rate = HostRateOf(port);
+    record->frameRate = rate.nominal;
+    record->dropFrame = rate.dropFrame;
 
     char deckText[32] = {};
     port->GetTimecodeText(deckText);
     int32_t frames = 0;
-    TimecodeTextToFrames(deckText, rate, info.divisor, drop, &frames);
+    TimecodeTextToFrames(deckText, rate.rate, rate.divisor, rate.dropFrame, &frames);
     record->timecode = frames;
     std::memcpy(text, deckText, 12);
     return 0;

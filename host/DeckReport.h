@@ -21,6 +21,17 @@ enum HostMode : int16_t {
     kModeOffline = 15,
 };
 
+// The rate at which the editor counts the port's frames: its nominal rate
+// (24, 25 or 30, so double-rate formats count pairs), in thousandths, with
+// the format's divisor and drop-frame flag.
+struct HostTimecodeRate {
+    int32_t rate;
+    int32_t divisor;
+    uint8_t dropFrame;
+    uint16_t nominal;
+};
+HostTimecodeRate HostRateOf(DeviceControlPort* port);
+
 // The editor's mode number for the port's status text; -1 when the text is
 // not one the editor knows.
 int16_t ModeFromStatusText(DeviceControlPort* port);

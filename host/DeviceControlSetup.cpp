@@ -27,9 +27,14 @@ std::vector<BoardInfo> FindBoards()
     }
 }
 
+// The ports take the defaults too, so that they never disagree with what
+// the editor is given to keep.
 void BuildDefaults(PluginController* controller)
 {
     DefaultPersistedSettings(controller, &controller->persisted);
+    for (int slot = 0; slot < kMaxPorts; ++slot)
+        if (controller->ports[slot])
+            controller->ports[slot]->CopySettingsIn(&controller->persisted.ports[slot]);
     controller->currentPort = controller->persisted.selectedPort;
 }
 
@@ -103,10 +108,9 @@ int32_t DefaultPersistedSettings(PluginController* controller, PersistedSettings
     out->selectedPort = 0;
     out->embeddedTcCapture = 0;
     for (int slot = 0; slot < kMaxPorts; ++slot) {
+        std::memset(&out->ports[slot], 0, sizeof out->ports[slot]);
         if (controller->ports[slot])
             controller->ports[slot]->ResetSettings(&out->ports[slot]);
-        else
-            std::memset(&out->ports[slot], 0, sizeof out->ports[slot]);
     }
     return 0;
 }
@@ -148,10 +152,13 @@ int32_t ApplyPersistedSettings(PluginController* controller, PersistedSettings* 
             std::memset(&chosen, 0, sizeof chosen);
             continue;
         }
-        if (port->AcceptsSettings(stored->ports[slot]))
+        if (port->AcceptsSettings(stored->ports[slot])) {
             chosen = stored->ports[slot];
-        else
+        } else {
+            // Nothing of a block that is not trusted stays behind.
+            std::memset(&chosen, 0, sizeof chosen);
             port->ResetSettings(&chosen);
+        }
         port->CopySettingsIn(&chosen);
     }
     controller->currentPort = mirror.selectedPort;

@@ -1,9 +1,11 @@
 // The editor's deck commands (the Execute selector).
+#include "host/DeckLocate.h"
 #include "host/DeckReport.h"
 #include "host/DeviceControlPort.h"
 #include "host/ModuleGlobals.h"
 #include "host/PluginController.h"
 #include "host/Selectors.h"
+#include "host/TimecodeText.h"
 
 #include <cstring>
 
@@ -12,6 +14,11 @@ namespace {
 enum HostCommand : int16_t {
     kCommandFeatures = 0,
     kCommandStatus = 1,
+    kCommandNewMode = 2,
+    kCommandGoto = 3,
+    kCommandLocate = 4,
+    kCommandShuttle = 5,
+    kCommandEject = 8,
     kCommandDeviceName = 12,
 };
 
@@ -66,6 +73,84 @@ void ReportStatus(PluginController* controller, DeviceControlPort* port, DeviceR
     controller->statusPollCounter++;
 }
 
+// The deck operation of a requested mode; false for the modes that are
+// only ever reported.
+bool RunMode(DeviceControlPort* port, int16_t mode)
+{
+    switch (mode) {
+    case kModeStopped: port->Stop(); break;
+    case kModePlay: port->Play(); break;
+    case 2: port->Shuttle(0.5); break;
+    case 3: port->Shuttle(0.2); break;
+    case kModeStill: port->Still(); break;
+    case kModeFastForward: port->FastForward(); break;
+    case kModeRewind: port->Rewind(); break;
+    case kModeStepForward: port->StepForward(); break;
+    case kModeStepBack: port->StepBack(); break;
+    case 11: port->Shuttle(-1.0); break;
+    case 12: port->Shuttle(-0.5); break;
+    case 13: port->Shuttle(-0.2); break;
+    case 17: port->Shuttle(5.0); break;
+    case 18: port->Shuttle(-5.0); break;
+    default: return false;
+    }
+    return true;
+}
+
+void NewMode(PluginController* controller, DeviceControlPort* port, const DeviceRecord* record)
+{
+    // A stop while a goto runs would cut the cue short; the goto ends it.
+    if (record->mode == kModeStopped && controller->lastReportedMode == kModeGoto)
+        return;
+    if (RunMode(port, record->mode))
+        controller->lastReportedMode = record->mode;
+}
+
+// The editor's shuttle lever, -100 to 100, in steps of ten.
+struct ShuttleStep {
+    int16_t upTo;       // the highest lever value of the step
+    double speed;       // 0: still, 1: play
+    int16_t mode;
+};
+const ShuttleStep kShuttleSteps[] = {
+    {-100, -32.0, 18}, {-90, -16.0, 18}, {-80, -8.0, 18}, {-70, -4.0, 18}, {-60, -2.0, 18},
+    {-50, -1.0, 11},   {-40, -0.75, 12}, {-30, -0.5, 12}, {-20, -0.25, 13}, {-1, -0.1, 13},
+    {0, 0.0, 4},       {10, 0.1, 3},     {20, 0.25, 3},   {30, 0.5, 2},     {40, 0.75, 2},
+    {50, 1.0, 1},      {60, 2.0, 17},    {70, 4.0, 17},   {80, 8.0, 17},    {90, 16.0, 17},
+};
+
+void ShuttleLever(PluginController* controller, DeviceControlPort* port, int16_t lever)
+{
+    double speed = 32.0;
+    int16_t mode = 17;
+    for (const ShuttleStep& step : kShuttleSteps) {
+        if (lever <= step.upTo) {
+            speed = step.speed;
+            mode = step.mode;
+            break;
+        }
+    }
+    if (speed == 0.0)
+        port->Still();
+    else if (speed == 1.0)
+        port->Play();
+    else
+        port->Shuttle(speed);
+    controller->lastReportedMode = mode;
+}
+
+void Goto(PluginController* controller, DeviceControlPort* port, const DeviceRecord* record)
+{
+    controller->lastReportedMode = kModeGoto;
+    const HostTimecodeRate rate = HostRateOf(port);
+    char text[16];
+    // There is no tape before zero.
+    FramesToTimecodeText(record->timecode < 0 ? 0 : record->timecode, rate.rate, rate.divisor, rate.dropFrame,
+                         text);
+    std::memcpy(controller->gotoTargetText, text, sizeof kZeroTimecodeText);
+    port->GoToTimecode(text);
+}
+
 } // namespace
 
 int16_t SelectExecute(DeviceRecord* record)
@@ -86,12 +171,36 @@ int16_t SelectExecute(DeviceRecord* record)
             ReportOffline(record);
         }
         break;
+    case kCommandNewMode:
+        if (port)
+            NewMode(controller, port, record);
+        break;
+    case kCommandGoto:
+        if (port)
+            Goto(controller, port, record);
+        break;
+    case kCommandLocate:
+        if (port)
+            LocateWithPreroll(controller, port, record);
+        break;
+    case kCommandShuttle:
+        if (port)
+            ShuttleLever(controller, port, record->mode);
+        break;
+    case kCommandEject:
+        if (port) {
+            port->Stop();
+            controller->lastReportedMode = kModeTapeOut;
+            port->Eject();
+        }
+        break;
     case kCommandDeviceName:
         if (record->nameBuffer)
             std::memcpy(record->nameBuffer, kDeviceName, sizeof kDeviceName);
         break;
     default:
-        // The transport commands arrive with the deck link.
+        // 6, 7, 9 and 11 are the editor's but ask nothing of a deck;
+        // 10, the export, arrives with the export dialog.
         break;
     }
     return 0;

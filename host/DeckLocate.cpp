@@ -1,0 +1,143 @@
+#include "host/DeckLocate.h"
+
+#include "host/DeckReport.h"
+#include "host/DeviceControlPort.h"
+#include "host/PluginController.h"
+#include "host/TimecodeText.h"
+#include "platform/NxPlatform.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+constexpr uint32_t kCuePollMs = 2;
+// The locate gives up, as if aborted, when the deck's timecode stands still
+// this long while it should move (a deck gone, or parked short of the cue
+// at the end of its tape), or after this many cues without a landing.
+constexpr DWORD kStallMs = 10000;
+constexpr int kMaxCues = 10;
+
+// Whatever no timecode text equals, so the first comparison always differs.
+const char kNoTimecode[] = "0xffffffff";
+
+class Locate {
+public:
+    Locate(PluginController* controller, DeviceControlPort* port, DeviceRecord* record)
+        : controller_(controller), port_(port), record_(record)
+    {
+        std::strcpy(current_, kNoTimecode);
+    }
+
+    void Run();
+
+private:
+    void Read()
+    {
+        char text[sizeof current_];
+        ReportDeckPosition(port_, record_, text);
+        if (std::strcmp(text, current_) != 0)
+            lastMoveTick_ = GetTickCount();
+        std::memcpy(current_, text, sizeof current_);
+    }
+    void ShowPosition()
+    {
+        if (record_->positionFn)
+            record_->positionFn(record_->timecode, record_->positionReference);
+    }
+    bool AbortAsked()
+    {
+        if (record_->abortFn && record_->abortFn() != 0)
+            return true;
+        return GetTickCount() - lastMoveTick_ >= kStallMs;
+    }
+    int32_t CompareToTarget()
+    {
+        int32_t result = 1;
+        CompareTimecodeText(current_, target_, &result);
+        return result;
+    }
+    // The mode the locate ends in is also what the next status echoes: the
+    // deck is no longer on its way to the cue point.
+    void Finish(int16_t mode)
+    {
+        record_->mode = mode;
+        controller_->lastReportedMode = mode;
+    }
+    void StopDeck()
+    {
+        port_->Stop();
+        Finish(0);
+    }
+
+    PluginController* controller_;
+    DeviceControlPort* port_;
+    DeviceRecord* record_;
+    char current_[16];
+    char target_[16] = {};
+    char cue_[16] = {};
+    DWORD lastMoveTick_ = 0;
+};
+
+void Locate::Run()
+{
+    controller_->lastReportedMode = 8;
+    const HostTimecodeRate rate = HostRateOf(port_);
+    const int64_t target = record_->timecode < 0 ? 0 : record_->timecode;
+    const int64_t cue = target - record_->preroll < 0 ? 0 : target - record_->preroll;
+    FramesToTimecodeText(int32_t(target), rate.rate, rate.divisor, rate.dropFrame, target_);
+    FramesToTimecodeText(int32_t(cue), rate.rate, rate.divisor, rate.dropFrame, cue_);
+    std::memcpy(controller_->gotoTargetText, cue_, sizeof kZeroTimecodeText);
+
+    bool abort = false;
+    int32_t comparison = 1;
+    for (int cues = 0;; ++cues) {
+        if (abort || cues == kMaxCues) {
+            StopDeck();
+            return;
+        }
+        port_->GoToTimecode(cue_);
+        lastMoveTick_ = GetTickCount();
+        while (std::strcmp(current_, cue_) != 0 && !abort) {
+            Read();
+            ShowPosition();
+            abort = AbortAsked();
+            NxSleep(kCuePollMs);
+        }
+        if (!abort) {
+            port_->Play();
+            record_->mode = 1;
+            // With embedded timecode the frames themselves say where the
+            // deck is; the editor takes it from there.
+            if (controller_->persisted.embeddedTcCapture)
+                return Finish(1);
+            Read();
+            comparison = CompareToTarget();
+            if (comparison == 0)
+                return Finish(1);
+            lastMoveTick_ = GetTickCount();
+            while (comparison == 2 && !abort) {
+                comparison = CompareToTarget();
+                Read();
+                ShowPosition();
+                if (comparison == 0)
+                    return Finish(1);
+                if (comparison == 1)
+                    break;
+                abort = AbortAsked();
+                NxSleep(0);
+            }
+        }
+        if (comparison == 0)
+            return abort ? StopDeck() : Finish(1);
+    }
+}
+
+} // namespace
+
+void LocateWithPreroll(PluginController* controller, DeviceControlPort* port, DeviceRecord* record)
+{
+    Locate(controller, port, record).Run();
+}

@@ -1,0 +1,248 @@
+// The editor's deck commands through xDevice, against virtual decks: what
+// reaches the deck, what the record reports, and settings that outlive a
+// session.
+#include "host/DeviceControlPort.h"
+#include "host/ModuleGlobals.h"
+#include "host/PluginController.h"
+#include "tools/hostkit/HostEnvironment.h"
+#include "vtr/DeckRackFixture.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// 01;00;00;00 in 30 drop frame, where the decks start.
+constexpr int32_t kOneHour = 107892;
+
+class HostCommands : public DeckRackTest {
+protected:
+    HostEnvironment& host = HostEnvironment::Instance();
+    DeviceRecord& record = host.record;
+
+    void SetUp() override
+    {
+        host.ResetRecord();
+        InterlockedExchange(&host.abortRequested, 0);
+        ConfigureDecks(sim::DeckSettings{});
+    }
+
+    void TearDown() override
+    {
+        Call(kSelectorCleanup);
+        InterlockedExchange(&host.abortRequested, 0);
+        EXPECT_EQ(0u, host.LiveHandleCount());
+        host.DisposeAllHandles();
+        DeckRackTest::TearDown();
+    }
+
+    int16_t Call(int16_t selector) { return xDevice(selector, host.Handle()); }
+
+    int16_t Execute(int16_t command, int16_t mode = 0, int32_t frames = 0, int16_t preroll = 0)
+    {
+        record.command = command;
+        record.mode = mode;
+        record.timecode = frames;
+        record.preroll = preroll;
+        return Call(kSelectorExecute);
+    }
+
+    // Status as the editor polls it; the mode it reports.
+    int16_t Status()
+    {
+        Execute(1, 0);
+        return record.mode;
+    }
+
+    size_t Count(const std::vector<std::string>& sent, const std::string& prefix)
+    {
+        return std::count_if(sent.begin(), sent.end(),
+                             [&](const std::string& s) { return s.compare(0, prefix.size(), prefix) == 0; });
+    }
+};
+
+TEST_F(HostCommands, InitialiseReportsTheDeckAndStatusAsksItOnceIn61Polls)
+{
+    ASSERT_EQ(0, Call(kSelectorInitialise));
+    EXPECT_EQ(0, record.mode) << "the deck stands stopped";
+    EXPECT_EQ(kOneHour, record.timecode);
+    EXPECT_EQ(30, record.frameRate);
+    EXPECT_EQ(1, record.dropFrame);
+    Drain();
+
+    for (int i = 0; i < 61; ++i)
+        Status();
+    EXPECT_EQ(1u, Count(Sent(), "61 20 0A")) << "first poll after Initialise, then echoes";
+    Status();
+    EXPECT_EQ(1u, Count(Sent(), "61 20 0A")) << "poll 62 reads the deck again";
+
+    // Releasing the ports makes the next status read the deck at once.
+    ASSERT_EQ(0, Call(kSelectorReleasePorts));
+    EXPECT_FALSE(gController->CurrentPort()->IsActive());
+    Status();
+    EXPECT_TRUE(gController->CurrentPort()->IsActive());
+    EXPECT_EQ(1u, Count(Sent(), "61 20 0A"));
+}
+
+TEST_F(HostCommands, RequestedModesReachTheDeckAsTheirCommands)
+{
+    ASSERT_EQ(0, Call(kSelectorInitialise));
+    Status();
+    const struct {
+        int16_t mode;
+        const char* lastSent;   // null: only the deck's speed is checked
+        double speed;
+    } cases[] = {
+        {1, "20 01 21", 1.0},   {4, "21 13 00 34", 0.0}, {0, "20 00 20", 0.0},
+        {2, nullptr, 0.5},      {3, nullptr, 0.2},       {11, "21 23 40 84", -1.0},
+        {12, nullptr, -0.5},    {13, nullptr, -0.2},     {17, nullptr, 5.0},
+        {18, nullptr, -5.0},    {5, "20 10 30", 50.0},   {6, "20 20 40", -50.0},
+    };
+    for (const auto& c : cases) {
+        Drain();
+        Execute(2, c.mode);
+        const std::vector<std::string> sent = Sent();
+        ASSERT_FALSE(sent.empty()) << "mode " << c.mode;
+        if (c.lastSent) {
+            EXPECT_EQ(c.lastSent, sent.back()) << "mode " << c.mode;
+        }
+        // Speeds off the deck's list of usual ones run at its nearest code.
+        EXPECT_NEAR(c.speed, DeckSpeed(), std::fabs(c.speed) * 0.1) << "mode " << c.mode;
+        EXPECT_EQ(c.mode, Status()) << "the mode is echoed until the next real read";
+    }
+    // A second wind asks for the faster wind.
+    Execute(2, 6);
+    EXPECT_EQ("21 21 5D 9F", Sent().back());
+
+    // Reported-only modes send nothing and leave the echoed mode alone.
+    for (int16_t mode : {7, 8, 14, 15, 16, 19, -1}) {
+        Drain();
+        Execute(2, mode);
+        EXPECT_TRUE(Sent().empty()) << "mode " << mode;
+        EXPECT_EQ(6, Status()) << "mode " << mode;
+    }
+
+    // Steps move the deck one frame and report still.
+    Execute(2, 0);
+    WaitUntilParked();
+    Execute(1, 0);
+    const int32_t before = record.timecode;
+    Execute(2, 9);
+    WaitUntilParked();
+    Execute(1, 9);
+    EXPECT_EQ(4, record.mode);
+    EXPECT_EQ(before + 1, record.timecode);
+}
+
+TEST_F(HostCommands, ShuttleLeverRunsTheTableSpeeds)
+{
+    ASSERT_EQ(0, Call(kSelectorInitialise));
+    const struct {
+        int16_t lever;
+        double speed;
+        int16_t mode;
+    } cases[] = {
+        {-100, -32.0, 18}, {-32768, -32.0, 18}, {-90, -16.0, 18}, {-50, -1.0, 11}, {-1, -0.1, 13},
+        {0, 0.0, 4},       {1, 0.1, 3},         {50, 1.0, 1},     {51, 2.0, 17},   {91, 32.0, 17},
+    };
+    for (const auto& c : cases) {
+        Execute(5, c.lever);
+        EXPECT_EQ(c.lever, record.mode) << "the lever is not overwritten";
+        EXPECT_NEAR(c.speed, DeckSpeed(), 1e-9) << "lever " << c.lever;
+        EXPECT_EQ(c.mode, Status()) << "lever " << c.lever;
+    }
+}
+
+TEST_F(HostCommands, GotoReportsInProgressUntilTheDeckIsOnTarget)
+{
+    ASSERT_EQ(0, Call(kSelectorInitialise));
+    Status();
+    const int32_t target = kOneHour + 150;
+    Execute(3, 0, target);
+    EXPECT_EQ(8, Status());
+    // A stop while the goto runs would cut it short: nothing is sent.
+    Drain();
+    Execute(2, 0);
+    EXPECT_EQ(0u, Count(Sent(), "20 00"));
+
+    int16_t mode = 8;
+    for (int i = 0; i < 300 && mode == 8; ++i) {
+        Sleep(10);
+        mode = Status();
+    }
+    EXPECT_EQ(4, mode);
+    EXPECT_EQ(target, record.timecode);
+}
+
+TEST_F(HostCommands, LocateEndsPlayingExactlyOnTheTarget)
+{
+    sim::DeckSettings deck;
+    deck.start = {0, 0, 10, 0, false};
+    ConfigureDecks(deck);
+    ASSERT_EQ(0, Call(kSelectorInitialise));
+    for (int32_t target : {450, 30}) {
+        Drain();
+        host.positionsShown.clear();
+        Execute(4, 0, target, 90);
+        EXPECT_EQ(1, record.mode);
+        EXPECT_EQ(target, record.timecode);
+        EXPECT_EQ(sim::TransportMode::Playing, DeckMode());
+        EXPECT_FALSE(host.positionsShown.empty());
+        const std::vector<std::string> sent = Sent();
+        // The preroll is taken off the target, not below the tape's start.
+        const char* cue = target == 450 ? "24 31 00 12 00 00 67" : "24 31 00 00 00 00 55";
+        EXPECT_EQ(1u, Count(sent, cue)) << "target " << target;
+        EXPECT_EQ(1, Status()) << "playing, no longer on the way to the cue";
+    }
+}
+
+TEST_F(HostCommands, AbortStopsTheLocateAndLeavesTheDeckStopped)
+{
+    ASSERT_EQ(0, Call(kSelectorInitialise));
+    InterlockedExchange(&host.abortRequested, 1);
+    Drain();
+    Execute(4, 0, kOneHour + 3000, 60);
+    EXPECT_EQ(0, record.mode);
+    EXPECT_EQ("20 00 20", Sent().back());
+    EXPECT_EQ(sim::TransportMode::Stopped, DeckMode());
+}
+
+TEST_F(HostCommands, ChosenSettingsSurviveCleanupAndRestart)
+{
+    ConfigureDecks(sim::DeckSettings{}, 2);
+    ASSERT_EQ(0, Call(kSelectorInitialise));
+    PersistedSettings chosen;
+    std::memcpy(&chosen, *record.settings, sizeof chosen);
+    EXPECT_EQ(kSettingsMark, chosen.mark);
+    chosen.selectedPort = 1;
+    PortSettings& p = chosen.ports[1];
+    p.timecode.formatIndex = 1;
+    std::strcpy(p.timecode.format.name, "Base 25");
+    p.timecode.format.framesPerSecond = 25;
+    p.timecode.format.dropFrame = 0;
+    p.timecode.format.rateNumerator = 25000;
+    p.timecode.sourceIndex = 1;
+    p.timecode.prerollSeconds = 4;
+    p.timecodeOffset = 5;
+    p.delay = 6;
+    p.editMode = 1;
+    p.audio[2] = 0;
+    ASSERT_EQ(0, Call(kSelectorCleanup));
+
+    for (int run = 0; run < 2; ++run) {
+        record.settings = host.NewHandle(sizeof chosen);
+        std::memcpy(*record.settings, &chosen, sizeof chosen);
+        ASSERT_EQ(0, Call(kSelectorRestart)) << run;
+        EXPECT_EQ(1, gController->currentPort);
+        EXPECT_TRUE(gController->ports[1]->IsActive());
+        EXPECT_EQ(25, record.frameRate) << "reported in the chosen format";
+        EXPECT_EQ(0, std::memcmp(&chosen, *record.settings, sizeof chosen)) << run;
+        PortSettings loaded;
+        gController->ports[1]->CopySettingsOut(&loaded);
+        EXPECT_EQ(0, std::memcmp(&p, &loaded, sizeof loaded)) << run;
+        ASSERT_EQ(0, Call(kSelectorCleanup));
+    }
+}
+
+} // namespace
