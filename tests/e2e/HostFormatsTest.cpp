@@ -166,6 +166,146 @@ TEST(HostTimecode, DropFrameSkipsTwoLabelsAtMinutesNotDivisibleByTen)
     }
 }
 
+TEST(HostTimecode, TextToFramesIsTheInverseOfFormat)
+{
+    struct Rate {
+        int rate;
+        bool drop;
+        int32_t framesPerDay;
+    };
+    const Rate rates[] = {{24, false, 24 * 86400}, {25, false, 25 * 86400}, {30, false, 30 * 86400},
+                          {30, true, 144 * 17982}};
+    for (const Rate& r : rates) {
+        SCOPED_TRACE(std::to_string(r.rate) + (r.drop ? " drop" : ""));
+        auto roundTrip = [&](int32_t frame) {
+            const std::string text = FormatTimecode(frame, r.rate, r.drop);
+            int32_t back = -1;
+            std::string error;
+            ASSERT_TRUE(ParseTimecode(text, r.rate, r.drop, back, error)) << text << ": " << error;
+            ASSERT_EQ(frame, back) << text;
+        };
+        // Every frame across the first ten-minute block into the next, then the day sparsely.
+        for (int32_t frame = 0; frame < 11 * 60 * 30; ++frame)
+            roundTrip(frame);
+        for (int32_t frame = 0; frame < r.framesPerDay; frame += 997)
+            roundTrip(frame);
+        roundTrip(r.framesPerDay - 1);
+
+        // From the text side: every label of the last hour has a frame
+        // exactly when the rate has it, and that frame prints as the label.
+        const char sep = r.drop ? ';' : ':';
+        for (int mm = 0; mm < 60; ++mm)
+            for (int ss = 0; ss < 60; ++ss)
+                for (int ff = 0; ff < 30; ++ff) {
+                    char text[16];
+                    std::snprintf(text, sizeof text, "23%c%02d%c%02d%c%02d", sep, mm, sep, ss, sep, ff);
+                    const bool exists = ff < r.rate && !(r.drop && ss == 0 && ff < 2 && mm % 10 != 0);
+                    int32_t frames = -1;
+                    std::string error;
+                    ASSERT_EQ(exists, ParseTimecode(text, r.rate, r.drop, frames, error)) << text;
+                    if (exists) {
+                        ASSERT_EQ(text, FormatTimecode(frames, r.rate, r.drop));
+                    } else {
+                        ASSERT_FALSE(error.empty()) << text;
+                    }
+                }
+    }
+}
+
+TEST(HostTimecode, TextToFramesRefusesWhatIsNoLabel)
+{
+    TimecodeLabel label;
+    std::string error;
+    for (const char* bad : {"", "1:00:00:00", "01:00:00", "01:00:00:00:00", "01-00-00-00", "0a:00:00:00",
+                            " 01:00:00:0", "24:00:00:00", "00:60:00:00", "00:00:60:00", "00:00:00:30"}) {
+        error.clear();
+        EXPECT_FALSE(ParseTimecodeLabel(bad, label, error)) << bad;
+        EXPECT_NE(std::string::npos, error.find(bad)) << error;
+    }
+    int32_t frames = -1;
+    EXPECT_TRUE(ParseTimecode("01.00;00:10", 30, false, frames, error)) << "separators mix";
+    EXPECT_EQ(108010, frames);
+    // No rate reported yet counts as 30; drop frame exists only at 30.
+    EXPECT_TRUE(ParseTimecode("00:00:00:29", 0, false, frames, error));
+    EXPECT_TRUE(ParseTimecode("00:01:00:00", 25, true, frames, error));
+    EXPECT_EQ(1500, frames);
+    EXPECT_FALSE(ParseTimecode("00:00:00:24", 24, false, frames, error));
+    EXPECT_NE(std::string::npos, error.find("24 fps")) << error;
+    EXPECT_FALSE(ParseTimecode("01:23:00:01", 30, true, frames, error));
+    EXPECT_NE(std::string::npos, error.find("01;23;00;02")) << "names where the minute starts: " << error;
+}
+
+TEST(Commands, ParsesDeckCommands)
+{
+    std::vector<HostCommand> commands;
+    std::string error;
+    ASSERT_TRUE(ParseCommandWords({"play", "stop", "still", "ff", "rew", "step", "1", "step", "-1", "mode", "0x11",
+                                   "shuttle", "-100", "eject", "goto", "01;00;00;00", "locate", "00:10:00:29",
+                                   "--preroll", "150", "locate", "00:00:00:01", "watch", "5", "watch", "status"},
+                                  commands, error))
+        << error;
+    struct Expected {
+        const char* text;
+        CommandKind kind;
+        int32_t code;
+        bool setMode;
+        int16_t mode;
+    };
+    const Expected expected[] = {
+        {"play", CommandKind::Deck, 2, true, 1},       {"stop", CommandKind::Deck, 2, true, 0},
+        {"still", CommandKind::Deck, 2, true, 4},      {"ff", CommandKind::Deck, 2, true, 5},
+        {"rew", CommandKind::Deck, 2, true, 6},        {"step +1", CommandKind::Deck, 2, true, 9},
+        {"step -1", CommandKind::Deck, 2, true, 10},   {"mode 17", CommandKind::Deck, 2, true, 17},
+        {"shuttle -100", CommandKind::Deck, 5, true, -100}, {"eject", CommandKind::Deck, 8, false, 0},
+        {"goto 01;00;00;00", CommandKind::Goto, 0, false, 0},
+        {"locate 00:10:00:29 --preroll 150", CommandKind::Locate, 0, false, 0},
+        {"locate 00:00:00:01", CommandKind::Locate, 0, false, 0},
+        {"watch 5", CommandKind::Watch, 5, false, 0},  {"watch", CommandKind::Watch, 0, false, 0},
+        {"status", CommandKind::Status, 0, false, 0},
+    };
+    ASSERT_EQ(sizeof expected / sizeof expected[0], commands.size());
+    for (size_t i = 0; i < commands.size(); ++i) {
+        const HostCommand& c = commands[i];
+        EXPECT_EQ(expected[i].text, c.text);
+        EXPECT_TRUE(expected[i].kind == c.kind) << c.text;
+        EXPECT_EQ(expected[i].code, c.number) << c.text;
+        EXPECT_EQ(expected[i].setMode, c.setMode) << c.text;
+        EXPECT_EQ(expected[i].mode, c.mode) << c.text;
+    }
+    EXPECT_EQ(10, commands[11].target.minutes);
+    EXPECT_EQ(29, commands[11].target.frames);
+    EXPECT_EQ(150, commands[11].preroll);
+    EXPECT_EQ(0, commands[12].preroll);
+}
+
+TEST(Commands, RefusesBadDeckArgumentsNamingThem)
+{
+    const std::vector<std::pair<std::vector<std::string>, std::string>> bad = {
+        {{"step"}, "'step'"},
+        {{"step", "2"}, "'2'"},
+        {{"step", "+2"}, "'+2'"},
+        {{"mode", "70000"}, "'70000'"},
+        {{"shuttle"}, "'shuttle'"},
+        {{"shuttle", "-32769"}, "'-32769'"},
+        {{"shuttle", "fast"}, "'fast'"},
+        {{"play", "1"}, "'1'"},
+        {{"goto"}, "'goto'"},
+        {{"goto", "1:00:00:00"}, "'1:00:00:00'"},
+        {{"locate", "25:00:00:00"}, "'25:00:00:00'"},
+        {{"locate", "01:00:00:00", "--preroll"}, "'locate --preroll'"},
+        {{"locate", "01:00:00:00", "--preroll", "32768"}, "'32768'"},
+        {{"locate", "01:00:00:00", "--preroll", "-1"}, "'-1'"},
+        {{"watch", "0"}, "'0'"},
+        {{"watch", "-3"}, "'-3'"},
+    };
+    for (const auto& b : bad) {
+        std::vector<HostCommand> commands;
+        std::string error;
+        EXPECT_FALSE(ParseCommandWords(b.first, commands, error)) << b.first[0] << " ...";
+        EXPECT_NE(std::string::npos, error.find(b.second)) << error << " does not name " << b.second;
+    }
+}
+
 TEST(Commands, ParsesCommandsWithTheirArguments)
 {
     std::vector<HostCommand> commands;

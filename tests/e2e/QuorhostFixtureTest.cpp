@@ -166,3 +166,62 @@ TEST(QuorhostFixture, ScriptRunsBeforeTheCommandLine)
               lines[3]);
     EXPECT_EQ(0u, lines[4].find("cleanup: ")) << lines[4];
 }
+
+TEST(QuorhostFixture, DeckCommandsFillTheRecordThenShowAStatus)
+{
+    // The fixture's status always answers `still`; its name tells what the
+    // last deck command found in the record.
+    const std::string still = "deck mode 4 (paused), timecode 00;01;00;02 (frame 1800), rate 30, drop-frame 1";
+    const std::string named = "result 0, mode 4 (paused), timecode 00;01;00;02 (frame 1800), rate 30, drop-frame 1, "
+                              "name \"Fixture Deck; last command ";
+    const ProcessResult r = RunFixture({"init", "play", "name", "shuttle -100", "name", "goto 00:10:00:00", "name",
+                                        "locate 01:00:00:00 --preroll 150", "name", "watch 3", "cleanup"},
+                                       ScratchFolder("fixture-deck"));
+    ASSERT_EQ(0u, r.exitCode) << r.err;
+    EXPECT_TRUE(r.err.empty()) << r.err;
+    // How many positions get a line depends on timing; they are checked apart.
+    std::vector<std::string> lines, positions;
+    for (const std::string& line : Lines(r.out))
+        (line.find("  position ") == 0 ? positions : lines).push_back(line);
+    const std::vector<std::string> expected = {
+        "module: " + FixtureModule(),
+        "display name: \"Fixture Device\"",
+        "init: result 0, " + still.substr(5),
+        "play: result 0; " + still,
+        "name: " + named + "2, mode 1, frames 1800, preroll 0\"",
+        "shuttle -100: result 0; " + still,
+        "name: " + named + "5, mode -100, frames 1800, preroll 0\"",
+        "goto 00:10:00:00: target frame 17982, result 0; " + still,
+        "name: " + named + "3, mode 4, frames 17982, preroll 0\"",
+        "locate 01:00:00:00 --preroll 150: target frame 107892, preroll 150, result 0, positions shown 5 "
+        "(last frame 107892); " + still,
+        "name: " + named + "4, mode 4, frames 107892, preroll 150\"",
+        "  poll 1: result 0, " + still.substr(5),
+        "watch 3: 3 poll(s), 1 line(s) shown",
+        "cleanup: result 0, " + still.substr(5),
+        "host handles still allocated: 0",
+    };
+    EXPECT_EQ(expected, lines);
+    // Four positions at once, the fifth 300 ms later: the first and the
+    // last get a line, the three between are too soon after the first
+    // (unless the machine stalled between two of them).
+    ASSERT_LE(2u, positions.size()) << r.out;
+    EXPECT_GT(5u, positions.size()) << r.out;
+    EXPECT_EQ("  position 00;59;55;00 (frame 107742)", positions.front());
+    EXPECT_EQ("  position 01;00;00;00 (frame 107892)", positions.back());
+}
+
+TEST(QuorhostFixture, TargetsCountAtTheRateLastReported)
+{
+    // Before init no rate is known: 30 without drop frame. After it the deck
+    // reports drop frame, where minute 01 has no ;00; nothing after that runs.
+    const ProcessResult r = RunFixture({"goto 00:01:00:00", "init", "goto 00:01:00:00", "name"},
+                                       ScratchFolder("fixture-rate"));
+    EXPECT_EQ(6u, r.exitCode);
+    EXPECT_NE(std::string::npos, r.err.find("'goto 00:01:00:00': no such label")) << r.err;
+    const std::vector<std::string> lines = Lines(r.out);
+    ASSERT_EQ(5u, lines.size()) << r.out;
+    EXPECT_EQ(0u, lines[2].find("goto 00:01:00:00: target frame 1800, result 0;")) << lines[2];
+    EXPECT_EQ(0u, lines[3].find("init: ")) << lines[3];
+    EXPECT_EQ("host handles still allocated: 1", lines[4]);
+}

@@ -68,6 +68,8 @@ extern "C" void HostShowPosition(int32_t frame, int32_t reference)
     env.positionsShown.push_back(frame);
     if (env.echoPositions)
         std::printf("  position %ld (reference %ld)\n", (long)frame, (long)reference);
+    if (env.positionListener)
+        env.positionListener(frame, reference);
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 #include "tools/quorhost/CommandRunner.h"
 
 #include "tools/hostkit/HostEnvironment.h"
+#include "tools/quorhost/AbortableWait.h"
 #include "tools/quorhost/CrashReport.h"
+#include "tools/quorhost/PositionProgress.h"
 #include "tools/quorhost/RecordReport.h"
 #include "tools/quorhost/SettingsFile.h"
 
@@ -16,6 +18,8 @@ namespace {
 
 constexpr int16_t kCommandFeatures = 0;
 constexpr int16_t kCommandStatus = 1;
+constexpr int16_t kCommandGoto = 3;
+constexpr int16_t kCommandLocate = 4;
 constexpr int16_t kCommandName = 12;
 constexpr size_t kNameBufferLength = 256;
 
@@ -26,24 +30,21 @@ void PrintLine(const std::string& line)
     std::fflush(stdout);
 }
 
+// ", positions shown 12 (last frame 107892)" when the module showed any.
+std::string PositionsText()
+{
+    const std::vector<int32_t>& shown = HostEnvironment::Instance().positionsShown;
+    if (shown.empty())
+        return std::string();
+    return ", positions shown " + std::to_string(shown.size()) + " (last frame " + std::to_string(shown.back()) +
+           ")";
+}
+
 std::string Hex32(uint32_t value)
 {
     char text[16];
     std::snprintf(text, sizeof text, "0x%08lX", (unsigned long)value);
     return text;
-}
-
-void SleepUnlessAborted(int32_t milliseconds)
-{
-    const HostEnvironment& env = HostEnvironment::Instance();
-    const DWORD start = GetTickCount();
-    while (!env.abortRequested) {
-        const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= DWORD(milliseconds))
-            break;
-        const DWORD left = DWORD(milliseconds) - elapsed;
-        Sleep(left < 10 ? left : 10);
-    }
 }
 
 } // namespace
@@ -124,91 +125,170 @@ std::string CommandRunner::NameText() const
     return text;
 }
 
-bool CommandRunner::Run(const HostCommand& command, std::string& error)
+int16_t CommandRunner::Execute(int16_t code)
+{
+    DeviceRecord& record = HostEnvironment::Instance().record;
+    record.command = code;
+    if (code == kCommandName)
+        std::memset(nameBuffer_, 0, sizeof nameBuffer_);
+    // The module may have cleared or moved the pointer; the host's buffer is the one it gets.
+    record.nameBuffer = nameBuffer_;
+    return Call(kSelectorExecute);
+}
+
+std::string CommandRunner::CallResult(int16_t result, int executed) const
+{
+    const HostEnvironment& env = HostEnvironment::Instance();
+    std::string text = "result " + std::to_string(result) + ", " + DescribeRecord(env.record);
+    if (executed == kCommandFeatures)
+        text += ", features " + Hex32(env.record.features);
+    if (executed == kCommandName)
+        text += ", " + NameText();
+    return text + PositionsText();
+}
+
+std::string CommandRunner::RunExecute(const HostCommand& command)
+{
+    DeviceRecord& record = HostEnvironment::Instance().record;
+    int16_t code = kCommandName;
+    if (command.kind == CommandKind::Execute) {
+        code = int16_t(command.number);
+        if (command.setMode)
+            record.mode = command.mode;
+        if (command.setFrames)
+            record.timecode = command.frames;
+        if (command.setPreroll)
+            record.preroll = command.preroll;
+    } else if (command.kind == CommandKind::Status) {
+        code = kCommandStatus;
+    } else if (command.kind == CommandKind::Features) {
+        code = kCommandFeatures;
+    }
+    return CallResult(Execute(code), code);
+}
+
+ExitCode CommandRunner::RunDeck(const HostCommand& command, std::string& line, std::string& error)
+{
+    DeviceRecord& record = HostEnvironment::Instance().record;
+    int16_t code = int16_t(command.number);
+    if (command.setMode)
+        record.mode = command.mode;
+    if (command.kind == CommandKind::Goto || command.kind == CommandKind::Locate) {
+        // At the rate the deck last reported: a label means different frames at each.
+        int32_t frames = 0;
+        std::string problem;
+        if (!LabelToFrames(command.target, record.frameRate, record.dropFrame != 0, frames, problem)) {
+            error = "'" + command.text + "': " + problem + "; nothing was sent to the deck";
+            return kExitTimecode;
+        }
+        record.timecode = frames;
+        line += "target frame " + std::to_string(frames) + ", ";
+        code = kCommandGoto;
+        if (command.kind == CommandKind::Locate) {
+            code = kCommandLocate;
+            record.preroll = command.preroll;
+            line += "preroll " + std::to_string(command.preroll) + ", ";
+        }
+    }
+    int16_t result = 0;
+    {
+        PositionProgress progress(record);
+        result = Execute(code);
+    }
+    line += "result " + std::to_string(result) + PositionsText() + "; ";
+    // What the command left in the record is the module's answer to it; where
+    // the deck is afterwards is what a status says.
+    const int16_t status = Execute(kCommandStatus);
+    if (status != 0)
+        line += "status result " + std::to_string(status) + ", ";
+    line += "deck " + DescribeRecord(record);
+    return kExitOk;
+}
+
+std::string CommandRunner::RunWatch(int32_t polls)
+{
+    const DeviceRecord& record = HostEnvironment::Instance().record;
+    FramePacer pacer;
+    std::string shown;
+    int32_t done = 0;
+    int32_t lines = 0;
+    while (polls == 0 || done < polls) {
+        if (done > 0 && !pacer.WaitNextFrame(record.frameRate))
+            break;
+        const int16_t result = Execute(kCommandStatus);
+        ++done;
+        // Only changes: a still deck would otherwise fill the screen with one line.
+        const std::string state = "result " + std::to_string(result) + ", " + DescribeRecord(record);
+        if (state != shown) {
+            PrintLine("  poll " + std::to_string(done) + ": " + state);
+            shown = state;
+            ++lines;
+        }
+    }
+    return std::to_string(done) + " poll(s), " + std::to_string(lines) + " line(s) shown";
+}
+
+ExitCode CommandRunner::Run(const HostCommand& command, std::string& error)
 {
     HostEnvironment& env = HostEnvironment::Instance();
-    DeviceRecord& record = env.record;
     InterlockedExchange(&env.abortRequested, 0);
     env.positionsShown.clear();
     SetCrashContext(command.text.c_str());
 
     std::string line = command.text + ": ";
-    int16_t result = 0;
-    bool calledModule = true;
-    int executed = -1;  // the Execute command code sent, if any
+    ExitCode outcome = kExitOk;
     switch (command.kind) {
     case CommandKind::Init:
-        result = Call(kSelectorInitialise);
+        line += CallResult(Call(kSelectorInitialise), -1);
         break;
     case CommandKind::Setup:
-        result = Call(kSelectorSetup);
+        line += CallResult(Call(kSelectorSetup), -1);
         break;
     case CommandKind::Cleanup:
-        result = Call(kSelectorCleanup);
+        line += CallResult(Call(kSelectorCleanup), -1);
         break;
     case CommandKind::Restart:
-        if (!HandOverStoredSettings(error)) {
-            SetCrashContext(nullptr);
-            return false;
-        }
-        result = Call(kSelectorRestart);
+        if (HandOverStoredSettings(error))
+            line += CallResult(Call(kSelectorRestart), -1);
+        else
+            outcome = kExitSettings;
         break;
     case CommandKind::Release:
-        result = Call(kSelectorReleasePorts);
+        line += CallResult(Call(kSelectorReleasePorts), -1);
         break;
     case CommandKind::Selector:
-        result = Call(int16_t(command.number));
+        line += CallResult(Call(int16_t(command.number)), -1);
         break;
     case CommandKind::Execute:
     case CommandKind::Status:
     case CommandKind::Features:
     case CommandKind::Name:
-        if (command.kind == CommandKind::Execute) {
-            record.command = int16_t(command.number);
-            if (command.setMode)
-                record.mode = command.mode;
-            if (command.setFrames)
-                record.timecode = command.frames;
-            if (command.setPreroll)
-                record.preroll = command.preroll;
-        } else {
-            record.command = command.kind == CommandKind::Status     ? kCommandStatus
-                             : command.kind == CommandKind::Features ? kCommandFeatures
-                                                                     : kCommandName;
-        }
-        executed = record.command;
-        if (executed == kCommandName)
-            std::memset(nameBuffer_, 0, sizeof nameBuffer_);
-        // The module may have cleared or moved the pointer; the host's buffer is the one it gets.
-        record.nameBuffer = nameBuffer_;
-        result = Call(kSelectorExecute);
+        line += RunExecute(command);
+        break;
+    case CommandKind::Deck:
+    case CommandKind::Goto:
+    case CommandKind::Locate:
+        outcome = RunDeck(command, line, error);
+        break;
+    case CommandKind::Watch:
+        line += RunWatch(command.number);
         break;
     case CommandKind::Handles:
-        calledModule = false;
         line += std::to_string(env.LiveHandleCount()) + " host handle(s) allocated";
         break;
     case CommandKind::Sleep:
-        calledModule = false;
         SleepUnlessAborted(command.number);
         line += "slept";
         break;
     }
     SetCrashContext(nullptr);
+    if (outcome != kExitOk)
+        return outcome;
 
-    if (calledModule) {
-        line += "result " + std::to_string(result) + ", " + DescribeRecord(record);
-        if (executed == kCommandFeatures)
-            line += ", features " + Hex32(record.features);
-        if (executed == kCommandName)
-            line += ", " + NameText();
-        if (!env.positionsShown.empty())
-            line += ", positions shown " + std::to_string(env.positionsShown.size()) + " (last frame " +
-                    std::to_string(env.positionsShown.back()) + ")";
-    }
     if (env.abortRequested)
         line += ", aborted by the user";
     PrintLine(line);
-    return true;
+    return kExitOk;
 }
 
 bool CommandRunner::SaveSettings(std::string& error) const

@@ -4,6 +4,7 @@
 // settings block that is written to the settings file at exit.
 #include "tools/quorhost/Commands.h"
 #include "tools/quorhost/DeviceModule.h"
+#include "tools/quorhost/ExitCodes.h"
 
 #include <cstdint>
 #include <string>
@@ -18,15 +19,21 @@ public:
     CommandRunner(const CommandRunner&) = delete;
     CommandRunner& operator=(const CommandRunner&) = delete;
 
-    // False when the command could not run because of the settings file;
-    // `error` then says why.
-    bool Run(const HostCommand& command, std::string& error);
+    // kExitOk, or why the command could not run and the run must end:
+    // kExitSettings (the settings file) or kExitTimecode (a target the deck's
+    // rate does not have). `error` then says why.
+    ExitCode Run(const HostCommand& command, std::string& error);
 
     // Writes the last remembered settings block, if there is one.
     bool SaveSettings(std::string& error) const;
 
 private:
     int16_t Call(int16_t selector);
+    int16_t Execute(int16_t code);
+    std::string RunExecute(const HostCommand& command);
+    ExitCode RunDeck(const HostCommand& command, std::string& line, std::string& error);
+    std::string RunWatch(int32_t polls);
+    std::string CallResult(int16_t result, int executed) const;
     void RememberSettings();
     bool HandOverStoredSettings(std::string& error);
     std::string NameText() const;

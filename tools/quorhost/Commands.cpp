@@ -14,6 +14,12 @@ constexpr long long kInt32Min = -2147483647LL - 1;
 constexpr long long kInt32Max = 2147483647LL;
 constexpr long long kLongestSleepMs = 24LL * 3600 * 1000;
 
+constexpr int16_t kExecuteNewMode = 2;
+constexpr int16_t kExecuteShuttle = 5;
+constexpr int16_t kExecuteEject = 8;
+constexpr int16_t kModeStepForward = 9;
+constexpr int16_t kModeStepBack = 10;
+
 struct CommandWord {
     const char* word;
     CommandKind kind;
@@ -26,6 +32,30 @@ const CommandWord kCommandWords[] = {
     {"selector", CommandKind::Selector}, {"status", CommandKind::Status},
     {"features", CommandKind::Features}, {"name", CommandKind::Name},
     {"handles", CommandKind::Handles},   {"sleep", CommandKind::Sleep},
+    {"goto", CommandKind::Goto},         {"locate", CommandKind::Locate},
+    {"watch", CommandKind::Watch},
+};
+
+// What follows a deck word.
+enum class DeckArgument { None, Step, Mode, Speed };
+
+struct DeckWord {
+    const char* word;
+    int16_t code;  // the execute command code
+    DeckArgument argument;
+    int16_t mode;  // with DeckArgument::None and code 2: the mode the word stands for
+};
+
+const DeckWord kDeckWords[] = {
+    {"play", kExecuteNewMode, DeckArgument::None, 1},
+    {"stop", kExecuteNewMode, DeckArgument::None, 0},
+    {"still", kExecuteNewMode, DeckArgument::None, 4},
+    {"ff", kExecuteNewMode, DeckArgument::None, 5},
+    {"rew", kExecuteNewMode, DeckArgument::None, 6},
+    {"step", kExecuteNewMode, DeckArgument::Step, 0},
+    {"mode", kExecuteNewMode, DeckArgument::Mode, 0},
+    {"shuttle", kExecuteShuttle, DeckArgument::Speed, 0},
+    {"eject", kExecuteEject, DeckArgument::None, 0},
 };
 
 bool FindCommandWord(const std::string& word, CommandKind& kind)
@@ -37,6 +67,15 @@ bool FindCommandWord(const std::string& word, CommandKind& kind)
         }
     }
     return false;
+}
+
+const DeckWord* FindDeckWord(const std::string& word)
+{
+    for (const DeckWord& d : kDeckWords) {
+        if (word == d.word)
+            return &d;
+    }
+    return nullptr;
 }
 
 bool TakeNumber(const std::vector<std::string>& words, size_t& next, const std::string& command,
@@ -102,6 +141,89 @@ bool TakeExecuteValues(const std::vector<std::string>& words, size_t& next, Host
     return true;
 }
 
+bool TakeStep(const std::vector<std::string>& words, size_t& next, HostCommand& command, std::string& error)
+{
+    if (next >= words.size()) {
+        error = "'step' needs +1 or -1";
+        return false;
+    }
+    const std::string& word = words[next];
+    if (word != "+1" && word != "1" && word != "-1") {
+        error = "'step': '" + word + "' is not +1 or -1";
+        return false;
+    }
+    ++next;
+    const bool back = word == "-1";
+    command.setMode = true;
+    command.mode = back ? kModeStepBack : kModeStepForward;
+    command.text += back ? " -1" : " +1";
+    return true;
+}
+
+// The arguments of play, stop, step, mode, shuttle, eject ...
+bool TakeDeckArguments(const DeckWord& deck, const std::vector<std::string>& words, size_t& next,
+                       HostCommand& command, std::string& error)
+{
+    command.number = deck.code;
+    long long number = 0;
+    switch (deck.argument) {
+    case DeckArgument::None:
+        command.setMode = deck.code == kExecuteNewMode;
+        command.mode = deck.mode;
+        return true;
+    case DeckArgument::Step:
+        return TakeStep(words, next, command, error);
+    case DeckArgument::Mode:
+    case DeckArgument::Speed:
+        if (!TakeNumber(words, next, command.text, deck.argument == DeckArgument::Speed ? "a speed" : "a mode",
+                        kInt16Min, kInt16Max, number, error))
+            return false;
+        command.setMode = true;
+        command.mode = int16_t(number);
+        command.text += " " + std::to_string(number);
+        return true;
+    }
+    return false;
+}
+
+bool TakeTimecode(const std::vector<std::string>& words, size_t& next, HostCommand& command, std::string& error)
+{
+    if (next >= words.size()) {
+        error = "'" + command.text + "' needs a timecode HH:MM:SS:FF";
+        return false;
+    }
+    std::string problem;
+    if (!ParseTimecodeLabel(words[next], command.target, problem)) {
+        error = "'" + command.text + "': " + problem;
+        return false;
+    }
+    command.text += " " + words[next++];
+    return true;
+}
+
+bool TakeLocateArguments(const std::vector<std::string>& words, size_t& next, HostCommand& command,
+                         std::string& error)
+{
+    if (!TakeTimecode(words, next, command, error))
+        return false;
+    // Without --preroll, 0 is sent: a preroll left by an earlier call must not be reused unseen.
+    command.preroll = 0;
+    if (next >= words.size() || words[next] != "--preroll")
+        return true;
+    ++next;
+    long long number = 0;
+    if (!TakeNumber(words, next, "locate --preroll", "a frame count", 0, kInt16Max, number, error))
+        return false;
+    command.preroll = int16_t(number);
+    command.text += " --preroll " + std::to_string(number);
+    return true;
+}
+
+bool LooksLikeNumber(const std::string& word)
+{
+    return !word.empty() && (std::isdigit(static_cast<unsigned char>(word[0])) || word[0] == '-' || word[0] == '+');
+}
+
 } // namespace
 
 std::vector<std::string> SplitWords(const std::string& text)
@@ -159,7 +281,10 @@ bool ParseCommandWords(const std::vector<std::string>& words, std::vector<HostCo
     while (next < words.size()) {
         const std::string& word = words[next++];
         HostCommand command;
-        if (!FindCommandWord(word, command.kind)) {
+        const DeckWord* deck = FindDeckWord(word);
+        if (deck) {
+            command.kind = CommandKind::Deck;
+        } else if (!FindCommandWord(word, command.kind)) {
             error = "unknown command '" + word + "'";
             return false;
         }
@@ -190,6 +315,27 @@ bool ParseCommandWords(const std::vector<std::string>& words, std::vector<HostCo
                 return false;
             command.number = int32_t(number);
             command.text += " " + std::to_string(number);
+            break;
+        case CommandKind::Deck:
+            if (!TakeDeckArguments(*deck, words, next, command, error))
+                return false;
+            break;
+        case CommandKind::Goto:
+            if (!TakeTimecode(words, next, command, error))
+                return false;
+            break;
+        case CommandKind::Locate:
+            if (!TakeLocateArguments(words, next, command, error))
+                return false;
+            break;
+        case CommandKind::Watch:
+            // The count is optional; a following command is not a number.
+            if (next < words.size() && LooksLikeNumber(words[next])) {
+                if (!TakeNumber(words, next, word, "a number of polls", 1, kInt32Max, number, error))
+                    return false;
+                command.number = int32_t(number);
+                command.text += " " + std::to_string(number);
+            }
             break;
         default:
             break;

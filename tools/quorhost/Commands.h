@@ -2,6 +2,8 @@
 // The commands quorhost runs, parsed from the command line or a script.
 // Everything is parsed before the module is loaded, so that a typo in the
 // last line does not leave a half-driven deck behind.
+#include "tools/quorhost/HostTimecode.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,6 +23,11 @@ enum class CommandKind {
     Name,      // execute 12
     Handles,   // host handles still allocated
     Sleep,     // milliseconds
+    // Deck commands, each followed by a status that shows where the deck is.
+    Deck,      // execute `number`, with `mode` when setMode: play, stop, shuttle, eject ...
+    Goto,      // execute 3 to `target`
+    Locate,    // execute 4 to `target` with `preroll`
+    Watch,     // status once a frame, `number` times (0: until Ctrl-C)
 };
 
 struct HostCommand {
@@ -32,6 +39,8 @@ struct HostCommand {
     int16_t mode = 0;
     int32_t frames = 0;
     int16_t preroll = 0;
+    // Turned into frames when the command runs: only then is the deck's rate known.
+    TimecodeLabel target;
     std::string text;    // as it is echoed in the output
 };
 

@@ -9,6 +9,7 @@ enum ExitCode {
     kExitModule = 3,         // the module cannot be loaded or is not a device module
     kExitSettings = 4,       // the settings file cannot be read or written
     kExitModuleCrashed = 5,  // an unhandled exception, most likely inside xDevice
+    kExitTimecode = 6,       // a goto or locate timecode that the deck's rate does not have
 };
 
 } // namespace quorhost

@@ -39,14 +39,19 @@ const char* ModeName(int mode)
     return kModeNames[mode];
 }
 
-std::string DescribeRecord(const DeviceRecord& record)
+std::string DescribeFrame(int32_t frame, const DeviceRecord& record)
 {
-    std::string timecode = FormatTimecode(record.timecode, record.frameRate, record.dropFrame != 0);
+    std::string timecode = FormatTimecode(frame, record.frameRate, record.dropFrame != 0);
     if (timecode.empty())
         timecode = "--:--:--:--";
+    return timecode + " (frame " + std::to_string(frame) + ")";
+}
+
+std::string DescribeRecord(const DeviceRecord& record)
+{
     char text[256];
-    std::snprintf(text, sizeof text, "mode %d (%s), timecode %s (frame %ld), rate %u, drop-frame %u",
-                  int(record.mode), ModeName(record.mode), timecode.c_str(), (long)record.timecode,
+    std::snprintf(text, sizeof text, "mode %d (%s), timecode %s, rate %u, drop-frame %u", int(record.mode),
+                  ModeName(record.mode), DescribeFrame(record.timecode, record).c_str(),
                   unsigned(record.frameRate), unsigned(record.dropFrame));
     return text;
 }

@@ -95,18 +95,24 @@ int RunModule(const HostOptions& options, const std::vector<HostCommand>& comman
     std::fflush(stdout);
 
     CommandRunner runner(module.Entry(), options.settingsPath);
+    ExitCode outcome = kExitOk;
     for (const HostCommand& command : commands) {
-        if (!runner.Run(command, error)) {
-            // The file is left as it is, for whoever has to look at it.
-            PrintError(error);
-            return kExitSettings;
-        }
+        outcome = runner.Run(command, error);
+        if (outcome == kExitOk)
+            continue;
+        PrintError(error);
+        // A bad settings file is left as it is, for whoever has to look at it.
+        if (outcome == kExitSettings)
+            return outcome;
+        // Otherwise the module is sound; only the commands that may depend
+        // on where the deck was sent are skipped.
+        break;
     }
     if (!runner.SaveSettings(error)) {
         PrintError(error);
         return kExitSettings;
     }
-    return kExitOk;
+    return outcome;
 }
 
 } // namespace

@@ -1,0 +1,47 @@
+#include "tools/quorhost/PositionProgress.h"
+
+#include "tools/hostkit/HostEnvironment.h"
+#include "tools/quorhost/RecordReport.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace quorhost {
+
+namespace {
+
+constexpr DWORD kLineIntervalMs = 250;
+
+// The host's position callback has no context, so neither has its listener.
+const DeviceRecord* gRecord = nullptr;
+bool gPrinted = false;
+DWORD gLastLine = 0;
+
+void ShowPosition(int32_t frame, int32_t /*reference*/)
+{
+    const DWORD now = GetTickCount();
+    if (!gRecord || (gPrinted && now - gLastLine < kLineIntervalMs))
+        return;
+    gPrinted = true;
+    gLastLine = now;
+    std::printf("  position %s\n", DescribeFrame(frame, *gRecord).c_str());
+    std::fflush(stdout);
+}
+
+} // namespace
+
+PositionProgress::PositionProgress(const DeviceRecord& record)
+{
+    gRecord = &record;
+    gPrinted = false;
+    HostEnvironment::Instance().positionListener = ShowPosition;
+}
+
+PositionProgress::~PositionProgress()
+{
+    HostEnvironment::Instance().positionListener = nullptr;
+    gRecord = nullptr;
+}
+
+} // namespace quorhost
