@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and lets the editor stand-in drive the
-# module: load it, initialise, ask status, features and name, clean up.
+# virtual deck through the simulation module: initialise, status, play,
+# stop, locate a timecode with preroll; each step reports the deck's mode
+# and position.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build"
@@ -12,5 +14,5 @@ cmake --build "$build" -j2
 . "$root/tools/wine-session.sh"
 wine_session_start "$build"
 cd "$build"
-wine "$build/bin/quorhost.exe" --settings "$build/quorhost-settings.bin" \
-    init status features name cleanup
+wine "$build/bin/quorhost.exe" --sim --settings "$build/quorhost-settings.bin" \
+    --script "$root/tools/main-job.script"

@@ -1,0 +1,119 @@
+// quorhost with the simulation module driving the virtual deck, as an
+// editor would across runs and alongside another editor.
+#include "e2e/QuorhostRun.h"
+#include "host/PersistedSettings.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+#include <random>
+#include <thread>
+
+namespace {
+
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+// The line a command printed, or "" when it printed none.
+std::string LineOf(const ProcessResult& r, const std::string& command)
+{
+    for (const std::string& line : Lines(r.out))
+        if (line.compare(0, command.size() + 1, command + ":") == 0)
+            return line;
+    return "";
+}
+
+PersistedSettings ReadSettings(const std::string& path)
+{
+    PersistedSettings block = {};
+    std::vector<uint8_t> bytes;
+    if (ReadBytes(path, bytes) && bytes.size() == sizeof block)
+        std::memcpy(&block, bytes.data(), sizeof block);
+    else
+        ADD_FAILURE() << path << " holds no settings block";
+    return block;
+}
+
+void WriteSettings(const std::string& path, const PersistedSettings& block)
+{
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&block);
+    ASSERT_TRUE(WriteBytes(path, std::vector<uint8_t>(bytes, bytes + sizeof block)));
+}
+
+} // namespace
+
+TEST(DeckSession, SecondEditorSeesTheDeckOfflineUntilTheFirstReleasesIt)
+{
+    const std::string folderA = ScratchFolder("session-first");
+    const std::string folderB = ScratchFolder("session-second");
+    ProcessResult first;
+    std::thread holder([&] {
+        first = RunQuorhost({"--sim", "init", "status", "sleep 3000", "release", "sleep 4000", "cleanup"}, folderA);
+    });
+    Sleep(1200);
+    const ProcessResult second =
+        RunQuorhost({"--sim", "init", "status", "sleep 4000", "status", "play", "cleanup"}, folderB);
+    holder.join();
+
+    ASSERT_EQ(0u, first.exitCode) << first.err;
+    ASSERT_EQ(0u, second.exitCode) << second.err;
+    EXPECT_TRUE(Contains(LineOf(first, "init"), "mode 0 (stopped)")) << first.out;
+    const std::vector<std::string> lines = Lines(second.out);
+    ASSERT_GE(lines.size(), 7u) << second.out;
+    EXPECT_TRUE(Contains(lines[2], "init: result 0, mode 15")) << second.out;
+    EXPECT_TRUE(Contains(lines[3], "status: result 0, mode 15")) << second.out;
+    EXPECT_TRUE(Contains(lines[5], "status: result 0, mode 0 (stopped), timecode 01;00;00;00")) << second.out;
+    EXPECT_TRUE(Contains(lines[6], "deck mode 1 (play)")) << second.out;
+}
+
+TEST(DeckSession, SettingsSurviveRunsAndUntrustedFilesFallBackToDefaults)
+{
+    const std::string folder = ScratchFolder("session-settings");
+    const std::string file = folder + "\\settings.bin";
+    ProcessResult r = RunQuorhost({"--sim", "--settings", file, "init", "cleanup"}, folder);
+    ASSERT_EQ(0u, r.exitCode) << r.err;
+    const PersistedSettings defaults = ReadSettings(file);
+    ASSERT_EQ(kSettingsMark, defaults.mark);
+
+    // What the options dialog would store: 25 frames, preroll, offset.
+    PersistedSettings chosen = defaults;
+    ControlSettings& timecode = chosen.ports[0].timecode;
+    timecode.formatIndex = 1;
+    std::strcpy(timecode.format.name, "Base 25");
+    timecode.format.framesPerSecond = 25;
+    timecode.format.dropFrame = 0;
+    timecode.format.rateNumerator = 25000;
+    timecode.prerollSeconds = 4;
+    chosen.ports[0].timecodeOffset = -3;
+    chosen.ports[0].editMode = 1;
+    WriteSettings(file, chosen);
+    for (int run = 0; run < 2; ++run) {
+        r = RunQuorhost({"--sim", "--settings", file, "restart", "status", "cleanup"}, folder);
+        ASSERT_EQ(0u, r.exitCode) << r.err;
+        EXPECT_TRUE(Contains(LineOf(r, "status"), "rate 25, drop-frame 0")) << r.out;
+        const PersistedSettings kept = ReadSettings(file);
+        EXPECT_EQ(0, std::memcmp(&chosen, &kept, sizeof kept)) << "run " << run;
+    }
+
+    // Another board's block, a stale layout's leftovers and noise: defaults.
+    PersistedSettings foreign = chosen;
+    std::strcpy(foreign.ports[0].board.description, "Board: 1 Type: another - 0");
+    PersistedSettings stale = chosen;
+    stale.ports[0].timecode.tag = 0x61;
+    PersistedSettings noise;
+    std::mt19937 random(12);
+    for (size_t i = 0; i < sizeof noise; ++i)
+        reinterpret_cast<uint8_t*>(&noise)[i] = uint8_t(random());
+    for (const PersistedSettings* block : {&foreign, &stale, &noise}) {
+        WriteSettings(file, *block);
+        r = RunQuorhost({"--sim", "--settings", file, "restart", "status", "cleanup"}, folder);
+        ASSERT_EQ(0u, r.exitCode) << r.err;
+        EXPECT_TRUE(Contains(LineOf(r, "status"), "mode 0 (stopped), timecode 01;00;00;00")) << r.out;
+        const PersistedSettings kept = ReadSettings(file);
+        EXPECT_EQ(0, std::memcmp(&defaults.ports[0], &kept.ports[0], sizeof kept.ports[0]));
+    }
+}
