@@ -2,6 +2,7 @@
 // editor would across runs and alongside another editor.
 #include "e2e/QuorhostRun.h"
 #include "host/PersistedSettings.h"
+#include "support/ChosenSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -79,17 +80,8 @@ TEST(DeckSession, SettingsSurviveRunsAndUntrustedFilesFallBackToDefaults)
     const PersistedSettings defaults = ReadSettings(file);
     ASSERT_EQ(kSettingsMark, defaults.mark);
 
-    // What the options dialog would store: 25 frames, preroll, offset.
     PersistedSettings chosen = defaults;
-    ControlSettings& timecode = chosen.ports[0].timecode;
-    timecode.formatIndex = 1;
-    std::strcpy(timecode.format.name, "Base 25");
-    timecode.format.framesPerSecond = 25;
-    timecode.format.dropFrame = 0;
-    timecode.format.rateNumerator = 25000;
-    timecode.prerollSeconds = 4;
-    chosen.ports[0].timecodeOffset = -3;
-    chosen.ports[0].editMode = 1;
+    ChooseSettings(chosen.ports[0], 1, 4, -3, 2);
     WriteSettings(file, chosen);
     for (int run = 0; run < 2; ++run) {
         r = RunQuorhost({"--sim", "--settings", file, "restart", "status", "cleanup"}, folder);

@@ -3,6 +3,7 @@
 #include "host/DeviceControlPort.h"
 #include "host/DeviceControlSetup.h"
 #include "host/PluginController.h"
+#include "support/ChosenSettings.h"
 #include "vtr/DeckRackFixture.h"
 
 #include <cstring>
@@ -32,16 +33,7 @@ protected:
         block.embeddedTcCapture = 1;
         for (int slot = 0; slot < 2; ++slot) {
             PortSettings& p = block.ports[slot];
-            p.timecode.formatIndex = 1;
-            std::strcpy(p.timecode.format.name, "Base 25");
-            p.timecode.format.framesPerSecond = 25;
-            p.timecode.format.dropFrame = 0;
-            p.timecode.format.rateNumerator = 25000;
-            p.timecode.sourceIndex = 2;
-            p.timecode.prerollSeconds = 9;
-            p.timecodeOffset = -4;
-            p.delay = 3;
-            p.editMode = 1;
+            ChooseSettings(p, 2, 9, -4, 3);
             p.video = 0;
             p.audio[1] = 0;
         }

@@ -4,6 +4,7 @@
 #include "host/DeviceControlPort.h"
 #include "host/ModuleGlobals.h"
 #include "host/PluginController.h"
+#include "support/ChosenSettings.h"
 #include "tools/hostkit/HostEnvironment.h"
 #include "vtr/DeckRackFixture.h"
 
@@ -217,16 +218,7 @@ TEST_F(HostCommands, ChosenSettingsSurviveCleanupAndRestart)
     EXPECT_EQ(kSettingsMark, chosen.mark);
     chosen.selectedPort = 1;
     PortSettings& p = chosen.ports[1];
-    p.timecode.formatIndex = 1;
-    std::strcpy(p.timecode.format.name, "Base 25");
-    p.timecode.format.framesPerSecond = 25;
-    p.timecode.format.dropFrame = 0;
-    p.timecode.format.rateNumerator = 25000;
-    p.timecode.sourceIndex = 1;
-    p.timecode.prerollSeconds = 4;
-    p.timecodeOffset = 5;
-    p.delay = 6;
-    p.editMode = 1;
+    ChooseSettings(p, 1, 4, 5, 6);
     p.audio[2] = 0;
     ASSERT_EQ(0, Call(kSelectorCleanup));
 
