@@ -95,6 +95,9 @@ int32_t DeviceControlPort::Activate()
     }
     isActive_ = 1;
     if (!PushTimecodeSettings()) {
+        // Nothing of a failed activation stays behind, the link's
+        // interrupt subscriptions included.
+        control_.DeactivateControl();
         isActive_ = 0;
         NxReleaseSemaphore(named);
         return -2;

@@ -4,6 +4,7 @@
 
 #include "host/PortLock.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -11,6 +12,9 @@ namespace {
 const char* const kEditModeNames[DeviceControlPort::kEditModeCount] = {"Print To Video", "Insert Edit"};
 
 int32_t Result(bool ok) { return ok ? 0 : -2; }
+
+// A negative index is as unknown to the tables as one past their end.
+uint32_t TableIndex(int32_t index) { return index < 0 ? UINT32_MAX : static_cast<uint32_t>(index); }
 
 } // namespace
 
@@ -60,10 +64,9 @@ int32_t DeviceControlPort::GetTimecodeFormatCount(int32_t* count) const
 
 int32_t DeviceControlPort::GetTimecodeFormatName(int32_t index, char* text)
 {
+    // An unknown index gives the first row's name, and false.
     TimecodeFormat format;
-    const bool ok = index >= 0 && control_.GetTimecodeFormatInfo(static_cast<uint32_t>(index), &format);
-    if (!ok)
-        control_.GetTimecodeFormatInfo(0, &format);
+    const bool ok = control_.GetTimecodeFormatInfo(TableIndex(index), &format);
     std::memcpy(text, format.name, sizeof format.name);
     return Result(ok);
 }
@@ -84,8 +87,7 @@ int32_t DeviceControlPort::GetTimecodeSourceCount(int32_t* count) const
 
 int32_t DeviceControlPort::GetTimecodeSourceName(int32_t index, char* text)
 {
-    return Result(index >= 0 ? control_.GetTimecodeSourceName(static_cast<uint32_t>(index), text)
-                             : (control_.GetTimecodeSourceName(0, text), false));
+    return Result(control_.GetTimecodeSourceName(TableIndex(index), text));
 }
 
 int32_t DeviceControlPort::GetTimecodeSource(int32_t* index)
@@ -127,14 +129,14 @@ int32_t DeviceControlPort::SetTimecodeFormat(int32_t index)
 {
     if (!isOpen_)
         return -2;
-    return ChangeTimecodeSetting([&] { control_.SetTimecodeFormat(static_cast<uint32_t>(index)); });
+    return ChangeTimecodeSetting([&] { control_.SetTimecodeFormat(TableIndex(index)); });
 }
 
 int32_t DeviceControlPort::SetTimecodeSource(int32_t index)
 {
     if (!isOpen_)
         return -2;
-    return ChangeTimecodeSetting([&] { control_.SetTimecodeSource(static_cast<uint32_t>(index)); });
+    return ChangeTimecodeSetting([&] { control_.SetTimecodeSource(TableIndex(index)); });
 }
 
 int32_t DeviceControlPort::SetPreroll(int32_t seconds)

@@ -141,6 +141,17 @@ TEST_F(PortFacade, NamedSemaphoreKeepsAPortActiveInOneOwnerOnly)
     EXPECT_EQ(-2, port->Activate());
     other.Close();
     EXPECT_EQ(0, port->Activate());
+
+    // Settings the deck controller refuses fail the activation and leave
+    // the semaphore free.
+    PortSettings bad = Settings();
+    bad.timecode.formatIndex = 9;
+    port->CopySettingsIn(&bad);
+    ASSERT_EQ(0, port->Deactivate());
+    EXPECT_EQ(-2, port->Activate());
+    EXPECT_FALSE(port->IsActive());
+    ASSERT_EQ(0, other.Open(Info(), 0));
+    EXPECT_EQ(0, other.Activate());
 }
 
 TEST_F(PortFacade, ColliderIsRefusedAtOnceAndNeitherThreadDeadlocks)
