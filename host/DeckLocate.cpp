@@ -69,7 +69,7 @@ private:
     void StopDeck()
     {
         port_->Stop();
-        Finish(0);
+        Finish(kModeStopped);
     }
 
     PluginController* controller_;
@@ -83,7 +83,7 @@ private:
 
 void Locate::Run()
 {
-    controller_->lastReportedMode = 8;
+    controller_->lastReportedMode = kModeGoto;
     const HostTimecodeRate rate = HostRateOf(port_);
     const int64_t target = record_->timecode < 0 ? 0 : record_->timecode;
     const int64_t cue = target - record_->preroll < 0 ? 0 : target - record_->preroll;
@@ -108,22 +108,22 @@ void Locate::Run()
         }
         if (!abort) {
             port_->Play();
-            record_->mode = 1;
+            record_->mode = kModePlay;
             // With embedded timecode the frames themselves say where the
             // deck is; the editor takes it from there.
             if (controller_->persisted.embeddedTcCapture)
-                return Finish(1);
+                return Finish(kModePlay);
             Read();
             comparison = CompareToTarget();
             if (comparison == 0)
-                return Finish(1);
+                return Finish(kModePlay);
             lastMoveTick_ = GetTickCount();
             while (comparison == 2 && !abort) {
                 comparison = CompareToTarget();
                 Read();
                 ShowPosition();
                 if (comparison == 0)
-                    return Finish(1);
+                    return Finish(kModePlay);
                 if (comparison == 1)
                     break;
                 abort = AbortAsked();
@@ -131,7 +131,7 @@ void Locate::Run()
             }
         }
         if (comparison == 0)
-            return abort ? StopDeck() : Finish(1);
+            return abort ? StopDeck() : Finish(kModePlay);
     }
 }
 

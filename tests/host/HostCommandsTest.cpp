@@ -209,6 +209,17 @@ TEST_F(HostCommands, AbortStopsTheLocateAndLeavesTheDeckStopped)
     EXPECT_EQ(sim::TransportMode::Stopped, DeckMode());
 }
 
+TEST_F(HostCommands, LocateGivesUpOnADeckThatGoesAway)
+{
+    ASSERT_EQ(0, Call(kSelectorInitialise));
+    sim::DeckFaults gone;
+    gone.silent = true;
+    SetFaults(gone);
+    Execute(4, 0, kOneHour + 3000, 60);
+    EXPECT_EQ(0, record.mode);
+    EXPECT_EQ(15, Status()) << "the next real read finds the deck gone";
+}
+
 TEST_F(HostCommands, ChosenSettingsSurviveCleanupAndRestart)
 {
     ConfigureDecks(sim::DeckSettings{}, 2);
