@@ -170,7 +170,8 @@ int32_t DeviceControlPort::StartEdit()
         // The deck's out point is the first frame not recorded.
         int32_t outFrames = 0;
         TimecodeTextToFrames(outText_, Rate(), Divisor(), DropFrame(), &outFrames);
-        const int64_t editOut = int64_t(outFrames) + 1 + (control_.IsDoubleRateFormat(settings_.timecode.formatIndex) ? 1 : 0);
+        const bool doubleRate = control_.IsDoubleRateFormat(settings_.timecode.formatIndex);
+        const int64_t editOut = int64_t(outFrames) + (doubleRate ? 2 : 1);
         FramesToTimecodeText(ClampFrames(editOut), Rate(), Divisor(), DropFrame(), editOutText_);
 
         int32_t inFrames = 0;
