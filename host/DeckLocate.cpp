@@ -2,6 +2,7 @@
 
 #include "host/DeckReport.h"
 #include "host/DeviceControlPort.h"
+#include "host/FixedText.h"
 #include "host/PluginController.h"
 #include "host/TimecodeText.h"
 #include "platform/NxPlatform.h"
@@ -89,7 +90,7 @@ void Locate::Run()
     const int64_t cue = target - record_->preroll < 0 ? 0 : target - record_->preroll;
     FramesToTimecodeText(int32_t(target), rate.rate, rate.divisor, rate.dropFrame, target_);
     FramesToTimecodeText(int32_t(cue), rate.rate, rate.divisor, rate.dropFrame, cue_);
-    std::memcpy(controller_->gotoTargetText, cue_, sizeof kZeroTimecodeText);
+    CopyText(controller_->gotoTargetText, cue_);
 
     bool abort = false;
     int32_t comparison = 1;

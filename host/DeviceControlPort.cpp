@@ -2,34 +2,28 @@
 // semaphore, and its settings block as a whole.
 #include "host/DeviceControlPort.h"
 
+#include "host/FixedText.h"
 #include "host/ModuleGlobals.h"
 #include "host/TimecodeText.h"
 #include "platform/NxPlatform.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace {
 
 constexpr char kUnitDurationText[] = "00:00:00:01";
 
-template <size_t N>
-void SetText(char (&field)[N], const char* text)
-{
-    std::snprintf(field, N, "%s", text);
-}
-
 } // namespace
 
 DeviceControlPort::DeviceControlPort()
 {
     std::memset(&settings_, 0, sizeof settings_);
-    SetText(inText_, kZeroTimecodeText);
-    SetText(outText_, kZeroTimecodeText);
-    SetText(editOutText_, kUnitDurationText);
-    SetText(editInText_, kZeroTimecodeText);
-    SetText(durationText_, kUnitDurationText);
-    SetText(cueText_, kZeroTimecodeText);
+    CopyText(inText_, kZeroTimecodeText);
+    CopyText(outText_, kZeroTimecodeText);
+    CopyText(editOutText_, kUnitDurationText);
+    CopyText(editInText_, kZeroTimecodeText);
+    CopyText(durationText_, kUnitDurationText);
+    CopyText(cueText_, kZeroTimecodeText);
     processorCount_ = NxGetNumProcs();
 }
 

@@ -1,6 +1,7 @@
 #include "host/DeviceControlSetup.h"
 
 #include "board/BoardScanner.h"
+#include "host/FixedText.h"
 #include "host/DeviceControlPort.h"
 #include "host/PluginController.h"
 #include "host/TimecodeText.h"
@@ -71,7 +72,7 @@ int32_t OpenDeviceControl(PluginController* controller, const DeviceRecord* reco
         return -2;
     }
     ApplyPersistedSettings(controller, stored);
-    std::memcpy(controller->gotoTargetText, kZeroTimecodeText, sizeof kZeroTimecodeText);
+    CopyText(controller->gotoTargetText, kZeroTimecodeText);
     std::memcpy(controller->recordCopy, record, sizeof controller->recordCopy);
     return 0;
 }

@@ -2,6 +2,7 @@
 #include "host/DeckLocate.h"
 #include "host/DeckReport.h"
 #include "host/DeviceControlPort.h"
+#include "host/FixedText.h"
 #include "host/ModuleGlobals.h"
 #include "host/PluginController.h"
 #include "host/Selectors.h"
@@ -147,7 +148,7 @@ void Goto(PluginController* controller, DeviceControlPort* port, const DeviceRec
     // There is no tape before zero.
     FramesToTimecodeText(record->timecode < 0 ? 0 : record->timecode, rate.rate, rate.divisor, rate.dropFrame,
                          text);
-    std::memcpy(controller->gotoTargetText, text, sizeof kZeroTimecodeText);
+    CopyText(controller->gotoTargetText, text);
     port->GoToTimecode(text);
 }
 

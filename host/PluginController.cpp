@@ -1,21 +1,11 @@
 #include "host/PluginController.h"
 
 #include "host/DeviceControlSetup.h"
+#include "host/FixedText.h"
 #include "host/TimecodeText.h"
 #include "platform/NxPlatform.h"
 
 #include <cstring>
-
-namespace {
-
-template <size_t N>
-void SetText(char (&field)[N], const char* text)
-{
-    std::strncpy(field, text, N - 1);
-    field[N - 1] = '\0';
-}
-
-} // namespace
 
 PluginController::PluginController()
 {
@@ -33,16 +23,16 @@ PluginController::~PluginController()
 
 void PluginController::ResetDisplayTexts()
 {
-    SetText(timecodeDisplayText, kZeroTimecodeText);
-    SetText(deviceStateTexts[0], "Not Open");
-    SetText(deviceStateTexts[1], "Not Open");
-    SetText(deckStatusText, "Offline");
-    SetText(deviceStateText, "Not Open");
-    SetText(timecodeTexts[0], kZeroTimecodeText);
-    SetText(timecodeTexts[1], kZeroTimecodeText);
-    SetText(timecodeText, kZeroTimecodeText);
-    SetText(gotoLabel, "Go To Timecode");
-    SetText(gotoTargetText, kZeroTimecodeText);
+    CopyText(timecodeDisplayText, kZeroTimecodeText);
+    CopyText(deviceStateTexts[0], "Not Open");
+    CopyText(deviceStateTexts[1], "Not Open");
+    CopyText(deckStatusText, "Offline");
+    CopyText(deviceStateText, "Not Open");
+    CopyText(timecodeTexts[0], kZeroTimecodeText);
+    CopyText(timecodeTexts[1], kZeroTimecodeText);
+    CopyText(timecodeText, kZeroTimecodeText);
+    CopyText(gotoLabel, "Go To Timecode");
+    CopyText(gotoTargetText, kZeroTimecodeText);
 }
 
 int32_t PluginController::CopyPersistedOut(PersistedSettings* block) const

@@ -2,8 +2,9 @@
 // the checks before an edit, and cueing the deck for it.
 #include "host/DeviceControlPort.h"
 
-#include "host/PortLock.h"
 #include "export/ResultCodes.h"
+#include "host/FixedText.h"
+#include "host/PortLock.h"
 #include "host/TimecodeText.h"
 #include "platform/NxPlatform.h"
 
@@ -26,13 +27,6 @@ constexpr size_t kFlagRecordInhibit = 58;
 int32_t ClampFrames(int64_t frames)
 {
     return frames < 0 ? 0 : frames > INT32_MAX ? INT32_MAX : static_cast<int32_t>(frames);
-}
-
-template <size_t N>
-void CopyText(char (&field)[N], const char* text)
-{
-    std::strncpy(field, text, N - 1);
-    field[N - 1] = '\0';
 }
 
 } // namespace
