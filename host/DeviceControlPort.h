@@ -120,6 +120,8 @@ private:
     int32_t Divisor() const { return static_cast<int32_t>(settings_.timecode.format.rateDenominator); }
     uint8_t DropFrame() const { return settings_.timecode.format.dropFrame ? 1 : 0; }
     const char* ZeroText() const;
+    // lastFrame + 1 frames as a text at the rate given; zeros on failure.
+    void FormatDuration(int32_t rate, char* text) const;
     bool AnyChannelSelected() const;
     void RecomputeOutText();
     void StopDeckForEdit();

@@ -24,6 +24,17 @@ constexpr size_t kFlagTapeOut = 1;
 constexpr size_t kFlagLocal = 3;
 constexpr size_t kFlagRecordInhibit = 58;
 
+// The first condition the deck's status shows that keeps it from editing,
+// as its result code; 0 when there is none.
+int32_t DeckCondition(const uint8_t* flags)
+{
+    return flags[kFlagOffline]         ? kResultDeckOffline
+           : flags[kFlagTapeOut]       ? kResultNoTape
+           : flags[kFlagLocal]         ? kResultDeckLocal
+           : flags[kFlagRecordInhibit] ? kResultRecordInhibit
+                                       : 0;
+}
+
 int32_t ClampFrames(int64_t frames)
 {
     return frames < 0 ? 0 : frames > INT32_MAX ? INT32_MAX : static_cast<int32_t>(frames);
@@ -93,18 +104,21 @@ int32_t DeviceControlPort::SetInText(const char* text)
     return 0;
 }
 
+void DeviceControlPort::FormatDuration(int32_t rate, char* text) const
+{
+    if (FramesToTimecodeText(ClampFrames(int64_t(lastFrame_) + 1), rate, Divisor(), DropFrame(), text) != 0)
+        std::memcpy(text, ZeroText(), sizeof kZeroTimecodeText);
+}
+
 int32_t DeviceControlPort::GetDurationText(char* text) const
 {
-    if (FramesToTimecodeText(ClampFrames(int64_t(lastFrame_) + 1), Rate(), Divisor(), DropFrame(), text) != 0)
-        std::memcpy(text, ZeroText(), sizeof kZeroTimecodeText);
+    FormatDuration(Rate(), text);
     return 0;
 }
 
 int32_t DeviceControlPort::GetStoredDurationText(char* text)
 {
-    if (FramesToTimecodeText(ClampFrames(int64_t(lastFrame_) + 1), TextRate(), Divisor(), DropFrame(), text) !=
-        0)
-        std::memcpy(text, ZeroText(), sizeof kZeroTimecodeText);
+    FormatDuration(TextRate(), text);
     CopyText(durationText_, text);
     return 0;
 }
@@ -116,14 +130,8 @@ int32_t DeviceControlPort::CheckEditReady()
     uint8_t flags[CSerialVtrControl::kStatusFlagCount];
     if (!isActive_ || !isOpen_ || !control_.GetStatusFlags(flags))
         return kResultDeckNotReady;
-    if (flags[kFlagOffline])
-        return kResultDeckOffline;
-    if (flags[kFlagTapeOut])
-        return kResultNoTape;
-    if (flags[kFlagLocal])
-        return kResultDeckLocal;
-    if (flags[kFlagRecordInhibit])
-        return kResultRecordInhibit;
+    if (const int32_t condition = DeckCondition(flags))
+        return condition;
     if (settings_.editMode == 1 && !AnyChannelSelected())
         return kResultNoEditChannels;
     return 0;
@@ -147,7 +155,7 @@ int32_t DeviceControlPort::StartEdit()
 
     uint8_t flags[CSerialVtrControl::kStatusFlagCount];
     const bool readable = control_.GetStatusFlags(flags);
-    if (readable && (flags[kFlagOffline] || flags[kFlagTapeOut] || flags[kFlagLocal] || flags[kFlagRecordInhibit])) {
+    if (readable && DeckCondition(flags) != 0) {
         StopDeckForEdit();
         editRecording_ = 0;
         return kResultDeckNotReady;

@@ -1,6 +1,5 @@
 #include "tools/hostkit/HostEnvironment.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -66,8 +65,6 @@ extern "C" void HostShowPosition(int32_t frame, int32_t reference)
 {
     HostEnvironment& env = HostEnvironment::Instance();
     env.positionsShown.push_back(frame);
-    if (env.echoPositions)
-        std::printf("  position %ld (reference %ld)\n", (long)frame, (long)reference);
     if (env.positionListener)
         env.positionListener(frame, reference);
 }

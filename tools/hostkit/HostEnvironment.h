@@ -45,7 +45,6 @@ public:
 
     // Position display: every position shown while the module cues.
     std::vector<int32_t> positionsShown;
-    bool echoPositions = false;
     // Called with every position shown, when set: a live display of a cue.
     void (*positionListener)(int32_t frame, int32_t reference) = nullptr;
 
