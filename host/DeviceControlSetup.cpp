@@ -95,8 +95,7 @@ int32_t CloseDeviceControl(PluginController* controller)
         NxCloseEvent(controller->exportEvent);
         controller->exportEvent = nullptr;
     }
-    // The colour scheme's drawing objects are released here once the
-    // dialogs that draw with them exist.
+    ReleaseColourScheme(&controller->colourScheme);
     controller->setUp = 0;
     return 0;
 }

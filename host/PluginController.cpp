@@ -33,6 +33,7 @@ void PluginController::ResetDisplayTexts()
     CopyText(timecodeText, kZeroTimecodeText);
     CopyText(gotoLabel, "Go To Timecode");
     CopyText(gotoTargetText, kZeroTimecodeText);
+    CopyText(optionsStatusText, "Not Open");
 }
 
 int32_t PluginController::CopyPersistedOut(PersistedSettings* block) const

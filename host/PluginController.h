@@ -5,6 +5,9 @@
 // Restart to Cleanup and has no lock: the editor's thread owns it.
 #include "host/DeviceRecord.h"
 #include "host/PersistedSettings.h"
+#include "ui/ColourScheme.h"
+#include "ui/DropDownSelector.h"
+#include "ui/TimeEntryParams.h"
 
 #include <windows.h>
 #include <cstdint>
@@ -29,11 +32,23 @@ public:
     DeviceControlPort* CurrentPort() const;
     void ResetDisplayTexts();
 
+    ColourScheme colourScheme = {};
     HWND exportDialog = nullptr;
     int32_t portCount = 0;
     int32_t currentPort = 0;
     uint8_t setUp = 0;                  // device control opened
     uint32_t processorCount = 0;
+
+    // The options dialog: its window (also what marks it open), the editor's
+    // window it centres over, its font, the status text it last showed, and
+    // the drop-down's state: list open (status refreshes wait) and the
+    // button that opened it held down (drawn pressed).
+    HWND optionsDialog = nullptr;
+    HWND hostWindow = nullptr;
+    HFONT dialogFont = nullptr;
+    char optionsStatusText[64];
+    uint8_t dropDownOpen = 0;
+    uint8_t dropDownHeld = 0;
 
     char timecodeDisplayText[32];
     char deviceStateTexts[2][64];
@@ -42,6 +57,7 @@ public:
     char timecodeTexts[2][64];
     char timecodeText[32];
     char gotoLabel[64];
+    TimeEntryParams timeEntry;
 
     char gotoTargetText[32];            // what a goto or locate cues to
     int32_t exportState = 0;
@@ -51,6 +67,7 @@ public:
     int16_t lastReportedMode = 15;
     const void* errorSuite = nullptr;
     HostBasicSuite* basicSuite = nullptr;
+    DropDownSelector dropDown;
 
     DeviceControlPort* ports[kMaxPorts] = {};
     int32_t statusPollCounter = 0;
