@@ -7,6 +7,7 @@
 #include "host/PluginController.h"
 #include "host/Selectors.h"
 #include "platform/NxPlatform.h"
+#include "ui/OptionsDialog.h"
 
 #include <cstdio>
 #include <cstring>
@@ -238,7 +239,8 @@ int16_t SelectSetup(DeviceRecord* record)
         gController->CopyPersistedOut(block);
 
     HWND parent = record->parentWindow ? record->parentWindow : GetActiveWindow();
-    // The options dialog runs here, on `parent`, once the dialogs exist.
+    if (gController)
+        RunOptionsDialog(gController, parent, block);
     if (parent)
         SetActiveWindow(parent);
     return 0;

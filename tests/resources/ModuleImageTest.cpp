@@ -132,6 +132,17 @@ TEST_P(ModuleImageTest, VersionBlockNamesTheProduct)
     EXPECT_STREQ("Veltrix Serial Control", product);
 }
 
+TEST_P(ModuleImageTest, CarriesItsDialogTemplates)
+{
+    for (int id : {131, 133}) {
+        std::vector<uint8_t> dialog = Resource(reinterpret_cast<const char*>(RT_DIALOG), id);
+        ASSERT_GE(dialog.size(), 26u) << "dialog " << id;
+        // An extended template: version 1, signature 0xFFFF.
+        EXPECT_EQ(1, dialog[0] | dialog[1] << 8) << "dialog " << id;
+        EXPECT_EQ(0xFFFF, dialog[2] | dialog[3] << 8) << "dialog " << id;
+    }
+}
+
 TEST_P(ModuleImageTest, ExportsUnderItsOwnNameAndImportsOnlyTheSystem)
 {
     const IMAGE_NT_HEADERS32* nt = Headers();

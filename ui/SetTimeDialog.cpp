@@ -1,0 +1,171 @@
+#include "ui/SetTimeDialog.h"
+
+#include "host/ModuleGlobals.h"
+#include "host/PluginController.h"
+#include "host/TimecodeText.h"
+#include "resources/DialogIds.h"
+#include "ui/ControlDrawing.h"
+#include "ui/DialogSupport.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr int kEntryLimit = 11;
+constexpr int kLongestEntry = 259;
+constexpr int kLongestPreview = 127;
+
+const char* BaseName(const TimeEntryParams::Format& format)
+{
+    switch (format.formatClass) {
+    case 0:
+        return "Base 24";
+    case 1:
+        return "Base 25";
+    case 2:
+        return (format.dropFrame & 0xFF) == 1 ? "Base 30 DF" : "Base 30 NDF";
+    default:
+        return nullptr;
+    }
+}
+
+// Leading blanks and a sign are allowed, reading stops at the first
+// non-digit, and no digits at all read as 0.
+long ReadNumber(const char* text)
+{
+    return std::strtol(text, nullptr, 10);
+}
+
+void SetNumberText(HWND dialog, int id, long value)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%ld", value);
+    SetDlgItemTextA(dialog, id, text);
+}
+
+void Initialise(HWND dialog, PluginController* controller, HWND parent)
+{
+    TimeEntryParams& params = controller->timeEntry;
+    CentreDialog(dialog, parent);
+    char title[64];
+    params.GetTitle(title, sizeof title);
+    SetWindowTextA(dialog, title);
+    SendDlgItemMessageA(dialog, IDC_ENTRY_FIELD, EM_LIMITTEXT, kEntryLimit, 0);
+    if (params.GetMode() == TimeEntryParams::kTimecodeEntry) {
+        char text[32];
+        params.GetTimecodeText(text, sizeof text);
+        SetDlgItemTextA(dialog, IDC_ENTRY_FIELD, text);
+        SetDlgItemTextA(dialog, IDC_ENTRY_PREVIEW, text);
+        if (const char* base = BaseName(params.GetFormat()))
+            SetDlgItemTextA(dialog, IDC_ENTRY_BASE, base);
+    } else {
+        SetNumberText(dialog, IDC_ENTRY_FIELD, params.GetValue());
+        SetNumberText(dialog, IDC_ENTRY_PREVIEW, params.GetValue());
+        char prompt[260];
+        params.GetPrompt(prompt, sizeof prompt);
+        SetDlgItemTextA(dialog, IDC_ENTRY_BASE, prompt);
+    }
+}
+
+void UpdatePreview(HWND dialog, const TimeEntryParams& params)
+{
+    char typed[kLongestEntry + 1];
+    GetDlgItemTextA(dialog, IDC_ENTRY_FIELD, typed, sizeof typed);
+    if (params.GetMode() == TimeEntryParams::kTimecodeEntry) {
+        TimeEntryParams::Format format = params.GetFormat();
+        char text[16];
+        NormalizeTimecodeText(typed, text, format.formatClass, static_cast<uint8_t>(format.dropFrame));
+        SetDlgItemTextA(dialog, IDC_ENTRY_PREVIEW, text);
+    } else {
+        int32_t lower = 0;
+        int32_t upper = 0;
+        params.GetBounds(&lower, &upper);
+        long value = ReadNumber(typed);
+        value = value < lower ? lower : value > upper ? upper : value;
+        SetNumberText(dialog, IDC_ENTRY_PREVIEW, value);
+    }
+}
+
+void Accept(HWND dialog, TimeEntryParams& params)
+{
+    char preview[kLongestPreview + 1];
+    GetDlgItemTextA(dialog, IDC_ENTRY_PREVIEW, preview, sizeof preview);
+    if (params.GetMode() == TimeEntryParams::kTimecodeEntry)
+        params.SetTimecodeText(preview);
+    else
+        params.SetValue(static_cast<int32_t>(ReadNumber(preview)));
+    EndDialog(dialog, 1);
+}
+
+// An etched frame where the hidden group box lies.
+void PaintBackground(HWND dialog, HDC dc, const ColourScheme& scheme)
+{
+    RECT client;
+    GetClientRect(dialog, &client);
+    FillRect(dc, &client, scheme.faceBrush);
+    RECT frame;
+    HWND marker = GetDlgItem(dialog, IDC_ENTRY_FRAME);
+    if (!marker || !GetWindowRect(marker, &frame))
+        return;
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&frame), 2);
+    RECT light = frame;
+    OffsetRect(&light, 1, 1);
+    FrameRect(dc, &light, scheme.lightBrush);
+    FrameRect(dc, &frame, scheme.shadowBrush);
+}
+
+} // namespace
+
+INT_PTR RunSetTimeDialog(PluginController* controller, HWND parent)
+{
+    INT_PTR result = DialogBoxParamA(gModuleInstance, MAKEINTRESOURCEA(IDD_SET_TIME), parent,
+                                     SetTimeDialogProc, reinterpret_cast<LPARAM>(controller));
+    return result == 1 ? 1 : 0;
+}
+
+INT_PTR CALLBACK SetTimeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) {
+        PluginController* controller = reinterpret_cast<PluginController*>(lParam);
+        AttachController(dialog, controller);
+        Initialise(dialog, controller, GetParent(dialog));
+        return TRUE;
+    }
+    PluginController* controller = AttachedController(dialog);
+    if (!controller)
+        return FALSE;
+    const ColourScheme& scheme = controller->colourScheme;
+    if (HBRUSH brush = ControlColour(scheme, message, reinterpret_cast<HDC>(wParam)))
+        return reinterpret_cast<INT_PTR>(brush);
+
+    switch (message) {
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_ENTRY_FIELD:
+            if (HIWORD(wParam) == EN_UPDATE)
+                UpdatePreview(dialog, controller->timeEntry);
+            return TRUE;
+        case IDC_ENTRY_OK:
+            Accept(dialog, controller->timeEntry);
+            return TRUE;
+        case IDC_ENTRY_CANCEL:
+            EndDialog(dialog, 0);
+            return TRUE;
+        default:
+            return FALSE;
+        }
+    case WM_ERASEBKGND:
+        PaintBackground(dialog, reinterpret_cast<HDC>(wParam), scheme);
+        SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+    case WM_DRAWITEM: {
+        const DRAWITEMSTRUCT* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item->CtlType == ODT_BUTTON)
+            DrawPushButton(scheme, *item, scheme.greyTextColour);
+        return TRUE;
+    }
+    default:
+        return FALSE;
+    }
+}
