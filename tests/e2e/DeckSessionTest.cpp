@@ -109,3 +109,24 @@ TEST(DeckSession, SettingsSurviveRunsAndUntrustedFilesFallBackToDefaults)
         EXPECT_EQ(0, std::memcmp(&defaults.ports[0], &kept.ports[0], sizeof kept.ports[0]));
     }
 }
+
+TEST(DeckSession, OptionsDialogChoicesReachTheEditorsSettingsOnlyOnOk)
+{
+    const std::string folder = ScratchFolder("session-setup");
+    const std::string file = folder + "\\settings.bin";
+    ProcessResult r = RunQuorhost(
+        {"--sim", "--settings", file, "init", "setup choose=1052:1 choose=1062:1 press=1305", "status", "cleanup"},
+        folder);
+    ASSERT_EQ(0u, r.exitCode) << r.err;
+    EXPECT_TRUE(Contains(r.out, "dialog: choose 1052 row 1")) << r.out;
+    EXPECT_TRUE(Contains(LineOf(r, "status"), "rate 25, drop-frame 0")) << r.out;
+    PersistedSettings kept = ReadSettings(file);
+    EXPECT_EQ(1u, kept.ports[0].timecode.formatIndex);
+    EXPECT_EQ(1u, kept.ports[0].timecode.sourceIndex);
+
+    // Changed and cancelled: the block stays as it was.
+    r = RunQuorhost({"--sim", "--settings", file, "restart", "setup choose=1052:4 press=1306", "cleanup"}, folder);
+    ASSERT_EQ(0u, r.exitCode) << r.err;
+    const PersistedSettings after = ReadSettings(file);
+    EXPECT_EQ(0, std::memcmp(&kept, &after, sizeof after));
+}

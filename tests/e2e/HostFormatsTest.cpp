@@ -344,6 +344,55 @@ TEST(Commands, RefusesBadArguments)
     EXPECT_TRUE(ParseCommandWords({"execute", "2", "frames=-2147483648"}, commands, error)) << error;
 }
 
+TEST(Commands, DialogActionsFollowCallsAndKeepTheirOrder)
+{
+    std::vector<HostCommand> commands;
+    std::string error;
+    ASSERT_TRUE(ParseCommandWords({"setup", "press=0x41C", "choose=1052:4", "type=-45:;", "wait=500", "type=",
+                                   "execute", "10", "press=1", "mode=1", "selector", "1", "press=2", "init"},
+                                  commands, error))
+        << error;
+    ASSERT_EQ(4u, commands.size());
+    EXPECT_EQ("setup press=1052 choose=1052:4 type=-45:; wait=500 type=", commands[0].text);
+    const std::vector<DialogAction>& actions = commands[0].dialog;
+    ASSERT_EQ(5u, actions.size());
+    EXPECT_TRUE(actions[0].kind == DialogActionKind::Press && actions[0].control == 1052);
+    EXPECT_TRUE(actions[1].kind == DialogActionKind::Choose && actions[1].control == 1052 && actions[1].row == 4);
+    EXPECT_TRUE(actions[2].kind == DialogActionKind::Type && actions[2].text == "-45:;");
+    EXPECT_TRUE(actions[3].kind == DialogActionKind::Wait && actions[3].milliseconds == 500);
+    EXPECT_TRUE(actions[4].kind == DialogActionKind::Type && actions[4].text.empty());
+    // Record values and actions mix after execute; the text puts values first.
+    EXPECT_EQ("execute 10 mode=1 press=1", commands[1].text);
+    EXPECT_TRUE(commands[1].setMode);
+    EXPECT_EQ(1u, commands[1].dialog.size());
+    EXPECT_EQ("selector 1 press=2", commands[2].text);
+    EXPECT_TRUE(commands[3].dialog.empty());
+}
+
+TEST(Commands, RefusesBadDialogActionsNamingThem)
+{
+    const std::vector<std::pair<std::vector<std::string>, std::string>> bad = {
+        {{"setup", "press=x"}, "'x'"},
+        {{"setup", "press="}, "'press='"},
+        {{"setup", "press=65536"}, "'65536'"},
+        {{"setup", "choose=5"}, "'choose=5'"},
+        {{"setup", "choose=5:"}, "''"},
+        {{"setup", "choose=:1"}, "''"},
+        {{"setup", "choose=5:-1"}, "'-1'"},
+        {{"setup", "type=12a"}, "'type=12a'"},
+        {{"setup", "wait=-1"}, "'-1'"},
+        {{"setup", "foo=1"}, "'foo'"},
+        {{"setup", "mode=1"}, "'mode'"},
+        {{"status", "press=1"}, "'press=1'"},
+    };
+    for (const auto& b : bad) {
+        std::vector<HostCommand> commands;
+        std::string error;
+        EXPECT_FALSE(ParseCommandWords(b.first, commands, error)) << b.first[1];
+        EXPECT_NE(std::string::npos, error.find(b.second)) << error << " does not name " << b.second;
+    }
+}
+
 TEST(Commands, ScriptSkipsCommentsAndNamesTheBadLine)
 {
     std::vector<HostCommand> commands;

@@ -36,7 +36,7 @@ TEST(QuorhostCli, HelpExplainsSettingsFileAndExitCodes)
     ASSERT_TRUE(r.started);
     EXPECT_EQ(0u, r.exitCode);
     EXPECT_TRUE(r.err.empty()) << r.err;
-    for (const char* part : {"Settings file", "Exit codes", "locate TC [--preroll FRAMES]"})
+    for (const char* part : {"Settings file", "Exit codes", "locate TC [--preroll FRAMES]", "choose=ID:ROW"})
         EXPECT_TRUE(Contains(r.out, part)) << "help lacks " << part;
 }
 
@@ -52,6 +52,9 @@ TEST(QuorhostCli, UsageErrorsExitTwoBeforeAnyModuleIsLoaded)
     ExpectRefusal(RunQuorhost({"execute 2 mode=70000"}, folder), 2, "70000");
     ExpectRefusal(RunQuorhost({"sleep"}, folder), 2, "sleep");
     ExpectRefusal(RunQuorhost({"--module", "missing.prm", "play", "locate 01:00:00:00 --preroll x"}, folder), 2, "'x'");
+    ExpectRefusal(RunQuorhost({"--module", "missing.prm", "setup press=x"}, folder), 2, "'x'");
+    ExpectRefusal(RunQuorhost({"setup", "choose=5"}, folder), 2, "'choose=5'");
+    ExpectRefusal(RunQuorhost({"setup foo=1"}, folder), 2, "'foo'");
     ExpectRefusal(RunQuorhost({"--script", "no-such-script.txt"}, folder), 2, "no-such-script.txt");
     ExpectRefusal(RunQuorhost({"--script", "bad.txt"}, folder), 2, "line 3");
 }

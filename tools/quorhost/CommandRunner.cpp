@@ -3,6 +3,7 @@
 #include "tools/hostkit/HostEnvironment.h"
 #include "tools/quorhost/AbortableWait.h"
 #include "tools/quorhost/CrashReport.h"
+#include "tools/quorhost/DialogDriver.h"
 #include "tools/quorhost/PositionProgress.h"
 #include "tools/quorhost/RecordReport.h"
 #include "tools/quorhost/SettingsFile.h"
@@ -228,15 +229,9 @@ std::string CommandRunner::RunWatch(int32_t polls)
     return std::to_string(done) + " poll(s), " + std::to_string(lines) + " line(s) shown";
 }
 
-ExitCode CommandRunner::Run(const HostCommand& command, std::string& error)
+ExitCode CommandRunner::Dispatch(const HostCommand& command, std::string& line, std::string& error)
 {
     HostEnvironment& env = HostEnvironment::Instance();
-    InterlockedExchange(&env.abortRequested, 0);
-    env.positionsShown.clear();
-    SetCrashContext(command.text.c_str());
-
-    std::string line = command.text + ": ";
-    ExitCode outcome = kExitOk;
     switch (command.kind) {
     case CommandKind::Init:
         line += CallResult(Call(kSelectorInitialise), -1);
@@ -248,10 +243,9 @@ ExitCode CommandRunner::Run(const HostCommand& command, std::string& error)
         line += CallResult(Call(kSelectorCleanup), -1);
         break;
     case CommandKind::Restart:
-        if (HandOverStoredSettings(error))
-            line += CallResult(Call(kSelectorRestart), -1);
-        else
-            outcome = kExitSettings;
+        if (!HandOverStoredSettings(error))
+            return kExitSettings;
+        line += CallResult(Call(kSelectorRestart), -1);
         break;
     case CommandKind::Release:
         line += CallResult(Call(kSelectorReleasePorts), -1);
@@ -268,8 +262,7 @@ ExitCode CommandRunner::Run(const HostCommand& command, std::string& error)
     case CommandKind::Deck:
     case CommandKind::Goto:
     case CommandKind::Locate:
-        outcome = RunDeck(command, line, error);
-        break;
+        return RunDeck(command, line, error);
     case CommandKind::Watch:
         line += RunWatch(command.number);
         break;
@@ -280,6 +273,23 @@ ExitCode CommandRunner::Run(const HostCommand& command, std::string& error)
         SleepUnlessAborted(command.number);
         line += "slept";
         break;
+    }
+    return kExitOk;
+}
+
+ExitCode CommandRunner::Run(const HostCommand& command, std::string& error)
+{
+    HostEnvironment& env = HostEnvironment::Instance();
+    InterlockedExchange(&env.abortRequested, 0);
+    env.positionsShown.clear();
+    SetCrashContext(command.text.c_str());
+
+    std::string line = command.text + ": ";
+    ExitCode outcome = kExitOk;
+    {
+        // Disarmed before the result line: what it prints belongs to the call.
+        DialogDriver dialogs(command.dialog);
+        outcome = Dispatch(command, line, error);
     }
     SetCrashContext(nullptr);
     if (outcome != kExitOk)

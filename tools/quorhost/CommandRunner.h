@@ -28,6 +28,7 @@ public:
     bool SaveSettings(std::string& error) const;
 
 private:
+    ExitCode Dispatch(const HostCommand& command, std::string& line, std::string& error);
     int16_t Call(int16_t selector);
     int16_t Execute(int16_t code);
     std::string RunExecute(const HostCommand& command);

@@ -94,10 +94,24 @@ bool TakeNumber(const std::vector<std::string>& words, size_t& next, const std::
     return true;
 }
 
-// The optional record values after "execute N".
-bool TakeExecuteValues(const std::vector<std::string>& words, size_t& next, HostCommand& command,
-                       std::string& error)
+constexpr long long kLargestControlId = 0xFFFF;  // a dialog control's ID is a WORD
+constexpr long long kLargestRow = 32767;
+
+// The characters a person types into the module's number and timecode fields;
+// anything else would only test the edit control, not the module.
+constexpr char kTypeableCharacters[] = "0123456789+-:;";
+
+bool IsDialogActionKey(const std::string& key)
 {
+    return key == "press" || key == "choose" || key == "type" || key == "wait";
+}
+
+// The key=value words after a command that makes one xDevice call: its
+// dialog actions and, after "execute N", the record values.
+bool TakeCommandValues(const std::vector<std::string>& words, size_t& next, HostCommand& command,
+                       const std::string& name, std::string& error)
+{
+    const bool execute = command.kind == CommandKind::Execute;
     while (next < words.size()) {
         const std::string& word = words[next];
         const size_t equals = word.find('=');
@@ -105,27 +119,38 @@ bool TakeExecuteValues(const std::vector<std::string>& words, size_t& next, Host
             return true;
         const std::string key = word.substr(0, equals);
         const std::string value = word.substr(equals + 1);
+        if (IsDialogActionKey(key)) {
+            DialogAction action;
+            if (!ParseDialogAction(word, action, error)) {
+                error = "'" + name + "': " + error;
+                return false;
+            }
+            command.dialog.push_back(action);
+            ++next;
+            continue;
+        }
         bool* given = nullptr;
         long long min = kInt16Min, max = kInt16Max;
-        if (key == "mode") {
+        if (execute && key == "mode") {
             given = &command.setMode;
-        } else if (key == "frames") {
+        } else if (execute && key == "frames") {
             given = &command.setFrames;
             min = kInt32Min;
             max = kInt32Max;
-        } else if (key == "preroll") {
+        } else if (execute && key == "preroll") {
             given = &command.setPreroll;
         } else {
-            error = "'execute': unknown value '" + key + "' (mode, frames or preroll)";
+            error = "'" + name + "': unknown " + (execute ? "value" : "action") + " '" + key + "' (" +
+                    (execute ? "mode, frames, preroll, " : "") + "press, choose, type or wait)";
             return false;
         }
         if (*given) {
-            error = "'execute': " + key + " given twice";
+            error = "'" + name + "': " + key + " given twice";
             return false;
         }
         long long number = 0;
         if (!ParseInteger(value, min, max, number)) {
-            error = "'execute': " + key + " '" + value + "' is not a number from " +
+            error = "'" + name + "': " + key + " '" + value + "' is not a number from " +
                     std::to_string(min) + " to " + std::to_string(max);
             return false;
         }
@@ -139,6 +164,18 @@ bool TakeExecuteValues(const std::vector<std::string>& words, size_t& next, Host
         ++next;
     }
     return true;
+}
+
+void AppendCommandValues(HostCommand& command)
+{
+    if (command.setMode)
+        command.text += " mode=" + std::to_string(command.mode);
+    if (command.setFrames)
+        command.text += " frames=" + std::to_string(command.frames);
+    if (command.setPreroll)
+        command.text += " preroll=" + std::to_string(command.preroll);
+    for (const DialogAction& action : command.dialog)
+        command.text += " " + DialogActionText(action);
 }
 
 bool TakeStep(const std::vector<std::string>& words, size_t& next, HostCommand& command, std::string& error)
@@ -274,6 +311,76 @@ bool ParseInteger(const std::string& text, long long min, long long max, long lo
     return true;
 }
 
+bool ParseDialogAction(const std::string& word, DialogAction& action, std::string& error)
+{
+    const size_t equals = word.find('=');
+    const std::string key = word.substr(0, equals);
+    const std::string value = equals == std::string::npos ? std::string() : word.substr(equals + 1);
+    long long number = 0;
+    if (equals == std::string::npos || !IsDialogActionKey(key)) {
+        error = "unknown action '" + key + "' (press, choose, type or wait)";
+        return false;
+    }
+    const std::string idRange = " (0 to " + std::to_string(kLargestControlId) + ")";
+    if (key == "press") {
+        if (!ParseInteger(value, 0, kLargestControlId, number)) {
+            error = "'" + word + "': '" + value + "' is not a control ID" + idRange;
+            return false;
+        }
+        action.kind = DialogActionKind::Press;
+        action.control = int32_t(number);
+    } else if (key == "choose") {
+        const size_t colon = value.find(':');
+        if (colon == std::string::npos) {
+            error = "'" + word + "': needs ID:ROW, the drop-down button's control ID and the row from 0";
+            return false;
+        }
+        const std::string id = value.substr(0, colon), row = value.substr(colon + 1);
+        if (!ParseInteger(id, 0, kLargestControlId, number)) {
+            error = "'" + word + "': '" + id + "' is not a control ID" + idRange;
+            return false;
+        }
+        action.control = int32_t(number);
+        if (!ParseInteger(row, 0, kLargestRow, number)) {
+            error = "'" + word + "': '" + row + "' is not a row (0 to " + std::to_string(kLargestRow) + ")";
+            return false;
+        }
+        action.kind = DialogActionKind::Choose;
+        action.row = int32_t(number);
+    } else if (key == "type") {
+        if (value.find_first_not_of(kTypeableCharacters) != std::string::npos) {
+            error = "'" + word + "': only digits, '+', '-', ':' and ';' can be typed";
+            return false;
+        }
+        action.kind = DialogActionKind::Type;
+        action.text = value;
+    } else {
+        if (!ParseInteger(value, 0, kLongestSleepMs, number)) {
+            error = "'" + word + "': '" + value + "' is not milliseconds (0 to " + std::to_string(kLongestSleepMs) +
+                    ")";
+            return false;
+        }
+        action.kind = DialogActionKind::Wait;
+        action.milliseconds = int32_t(number);
+    }
+    return true;
+}
+
+std::string DialogActionText(const DialogAction& action)
+{
+    switch (action.kind) {
+    case DialogActionKind::Press:
+        return "press=" + std::to_string(action.control);
+    case DialogActionKind::Choose:
+        return "choose=" + std::to_string(action.control) + ":" + std::to_string(action.row);
+    case DialogActionKind::Type:
+        return "type=" + action.text;
+    case DialogActionKind::Wait:
+        return "wait=" + std::to_string(action.milliseconds);
+    }
+    return std::string();
+}
+
 bool ParseCommandWords(const std::vector<std::string>& words, std::vector<HostCommand>& out,
                        std::string& error)
 {
@@ -286,6 +393,8 @@ bool ParseCommandWords(const std::vector<std::string>& words, std::vector<HostCo
             command.kind = CommandKind::Deck;
         } else if (!FindCommandWord(word, command.kind)) {
             error = "unknown command '" + word + "'";
+            if (IsDialogActionKey(word.substr(0, word.find('='))) && word.find('=') != std::string::npos)
+                error += ": dialog actions follow init, setup, cleanup, restart, release, selector N or execute N";
             return false;
         }
         command.text = word;
@@ -293,22 +402,28 @@ bool ParseCommandWords(const std::vector<std::string>& words, std::vector<HostCo
         switch (command.kind) {
         case CommandKind::Execute:
             if (!TakeNumber(words, next, word, "a command code", kInt16Min, kInt16Max, number, error) ||
-                !TakeExecuteValues(words, next, command, error))
+                !TakeCommandValues(words, next, command, word, error))
                 return false;
             command.number = int32_t(number);
             command.text += " " + std::to_string(number);
-            if (command.setMode)
-                command.text += " mode=" + std::to_string(command.mode);
-            if (command.setFrames)
-                command.text += " frames=" + std::to_string(command.frames);
-            if (command.setPreroll)
-                command.text += " preroll=" + std::to_string(command.preroll);
+            AppendCommandValues(command);
             break;
         case CommandKind::Selector:
-            if (!TakeNumber(words, next, word, "a selector", kInt16Min, kInt16Max, number, error))
+            if (!TakeNumber(words, next, word, "a selector", kInt16Min, kInt16Max, number, error) ||
+                !TakeCommandValues(words, next, command, word, error))
                 return false;
             command.number = int32_t(number);
             command.text += " " + std::to_string(number);
+            AppendCommandValues(command);
+            break;
+        case CommandKind::Init:
+        case CommandKind::Setup:
+        case CommandKind::Cleanup:
+        case CommandKind::Restart:
+        case CommandKind::Release:
+            if (!TakeCommandValues(words, next, command, word, error))
+                return false;
+            AppendCommandValues(command);
             break;
         case CommandKind::Sleep:
             if (!TakeNumber(words, next, word, "milliseconds", 0, kLongestSleepMs, number, error))

@@ -30,6 +30,23 @@ enum class CommandKind {
     Watch,     // status once a frame, `number` times (0: until Ctrl-C)
 };
 
+// What quorhost does, as a user would, in the dialogs a module opens while
+// one of its calls runs.
+enum class DialogActionKind {
+    Press,   // click control `control`
+    Choose,  // open drop-down button `control`, then click row `row` of its list
+    Type,    // put `text` into the focused (else the first) edit field
+    Wait,    // `milliseconds` more before the next action
+};
+
+struct DialogAction {
+    DialogActionKind kind = DialogActionKind::Press;
+    int32_t control = 0;
+    int32_t row = 0;
+    int32_t milliseconds = 0;
+    std::string text;
+};
+
 struct HostCommand {
     CommandKind kind = CommandKind::Init;
     int32_t number = 0;  // execute command code, selector value or milliseconds
@@ -42,6 +59,8 @@ struct HostCommand {
     // Turned into frames when the command runs: only then is the deck's rate known.
     TimecodeLabel target;
     std::string text;    // as it is echoed in the output
+    // For commands that make one xDevice call: run while that call runs.
+    std::vector<DialogAction> dialog;
 };
 
 // Whitespace-separated words of a text.
@@ -50,6 +69,12 @@ std::vector<std::string> SplitWords(const std::string& text);
 // Decimal with an optional sign, or hexadecimal with 0x; the whole text must
 // be the number and it must lie within [min, max].
 bool ParseInteger(const std::string& text, long long min, long long max, long long& value);
+
+// One action word: press=ID, choose=ID:ROW, type=TEXT or wait=MS.
+bool ParseDialogAction(const std::string& word, DialogAction& action, std::string& error);
+
+// The word an action is written as, as ParseDialogAction reads it.
+std::string DialogActionText(const DialogAction& action);
 
 // A sequence of words holding any number of commands, each followed by its
 // arguments: "init execute 2 mode=1 status".
