@@ -1,5 +1,7 @@
 #include "ui/DialogSupport.h"
 
+#include "host/PluginController.h"
+
 void CentreDialog(HWND dialog, HWND over)
 {
     RECT box;
@@ -46,12 +48,14 @@ HBRUSH ControlColour(const ColourScheme& scheme, UINT message, HDC dc)
     }
 }
 
-void AttachController(HWND dialog, PluginController* controller)
+DialogMessageStart StartDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(controller));
-}
-
-PluginController* AttachedController(HWND dialog)
-{
-    return reinterpret_cast<PluginController*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (message == WM_INITDIALOG)
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+    auto* controller = reinterpret_cast<PluginController*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (!controller)
+        return {nullptr, true, FALSE};
+    if (HBRUSH brush = ControlColour(controller->colourScheme, message, reinterpret_cast<HDC>(wParam)))
+        return {controller, true, reinterpret_cast<INT_PTR>(brush)};
+    return {controller, false, FALSE};
 }

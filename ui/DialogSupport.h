@@ -15,7 +15,13 @@ void CentreDialog(HWND dialog, HWND over);
 // field colour, everything else on the face colour; null for other messages.
 HBRUSH ControlColour(const ColourScheme& scheme, UINT message, HDC dc);
 
-// The controller a dialog was opened for, kept with the dialog from its
-// initialisation; null before it.
-void AttachController(HWND dialog, PluginController* controller);
-PluginController* AttachedController(HWND dialog);
+// What every module dialog procedure does first: keep the controller its
+// opener handed over (WM_INITDIALOG's parameter) with the dialog, and answer
+// the control-colour messages. `controller` is null before initialisation;
+// when `answered` is set the procedure returns `answer` at once.
+struct DialogMessageStart {
+    PluginController* controller;
+    bool answered;
+    INT_PTR answer;
+};
+DialogMessageStart StartDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

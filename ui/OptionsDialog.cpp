@@ -369,20 +369,15 @@ void RefreshOptionsDialog(PluginController* controller, HWND dialog, DeviceContr
 
 INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_INITDIALOG) {
-        PluginController* controller = reinterpret_cast<PluginController*>(lParam);
-        AttachController(dialog, controller);
+    DialogMessageStart start = StartDialogMessage(dialog, message, wParam, lParam);
+    if (start.answered)
+        return start.answer;
+    PluginController* controller = start.controller;
+    const ColourScheme& scheme = controller->colourScheme;
+    switch (message) {
+    case WM_INITDIALOG:
         Initialise(dialog, controller);
         return TRUE;
-    }
-    PluginController* controller = AttachedController(dialog);
-    if (!controller)
-        return FALSE;
-    const ColourScheme& scheme = controller->colourScheme;
-    if (HBRUSH brush = ControlColour(scheme, message, reinterpret_cast<HDC>(wParam)))
-        return reinterpret_cast<INT_PTR>(brush);
-
-    switch (message) {
     case WM_COMMAND:
         return OnCommand(controller, dialog, LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
     case kDropDownChoiceMessage:

@@ -4,6 +4,7 @@
 #include "host/DeviceControlPort.h"
 #include "host/ModuleGlobals.h"
 #include "platform/NxPlatform.h"
+#include "support/PortSemaphores.h"
 #include "vtr/DeckRackFixture.h"
 
 #include <atomic>
@@ -20,20 +21,12 @@ class PortFacade : public DeckRackTest {
 protected:
     void SetUp() override
     {
-        // Private stand-ins for the named semaphores, so that nothing else
-        // on the machine can hold them.
-        for (HANDLE& semaphore : gPortSemaphores)
-            semaphore = NxCreateSemaphore(1, 1, nullptr);
         Start(sim::DeckSettings{});
     }
 
     void TearDown() override
     {
         port.reset();
-        for (HANDLE& semaphore : gPortSemaphores) {
-            NxCloseSemaphore(semaphore);
-            semaphore = nullptr;
-        }
         DeckRackTest::TearDown();
     }
 
@@ -61,6 +54,7 @@ protected:
         return text;
     }
 
+    PortSemaphores semaphores;  // outlives the port
     std::unique_ptr<DeviceControlPort> port;
 };
 

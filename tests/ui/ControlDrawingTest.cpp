@@ -2,8 +2,7 @@
 // without a display); every drawing must leave no GDI object behind and the
 // DC holding what it held before.
 #include "host/DeviceControlPort.h"
-#include "host/ModuleGlobals.h"
-#include "platform/NxPlatform.h"
+#include "support/PortSemaphores.h"
 #include "ui/ControlDrawing.h"
 #include "ui/DrawingObjects.h"
 #include "vtr/DeckRackFixture.h"
@@ -257,21 +256,10 @@ TEST(DrawnRecordIndicator, CircleOnTheLooksFaceWhileNotExporting)
     }
 }
 
-// Private stand-ins for the ports' named semaphores.
 class DrawnRecordIndicatorOfAPort : public DeckRackTest {
 protected:
-    void SetUp() override
-    {
-        for (HANDLE& semaphore : gPortSemaphores)
-            semaphore = NxCreateSemaphore(1, 1, nullptr);
-        ConfigureDecks(sim::DeckSettings{});
-    }
-    void TearDown() override
-    {
-        for (HANDLE& semaphore : gPortSemaphores)
-            NxCloseSemaphore(semaphore), semaphore = nullptr;
-        DeckRackTest::TearDown();
-    }
+    void SetUp() override { ConfigureDecks(sim::DeckSettings{}); }
+    PortSemaphores semaphores;
 };
 
 TEST_F(DrawnRecordIndicatorOfAPort, PauseSignWhileExporting)

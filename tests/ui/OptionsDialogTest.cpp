@@ -4,8 +4,8 @@
 #include "host/DeviceControlPort.h"
 #include "host/DeviceControlSetup.h"
 #include "host/PluginController.h"
-#include "platform/NxPlatform.h"
 #include "resources/DialogIds.h"
+#include "support/PortSemaphores.h"
 #include "support/Screenshot.h"
 #include "ui/DialogDriving.h"
 #include "ui/DrawingObjects.h"
@@ -14,7 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -26,11 +25,6 @@ protected:
     void SetUp() override
     {
         UseTestTemplates();
-        for (int i = 0; i < kMaxPorts; ++i) {
-            char name[32];
-            std::snprintf(name, sizeof name, "QuorControl%d", i);
-            gPortSemaphores[i] = NxCreateSemaphore(1, 1, name);
-        }
         ConfigureDecks(sim::DeckSettings{}, 2);
         ASSERT_EQ(0, OpenDeviceControl(&controller, &record, nullptr));
         before_ = LiveDrawingObjects();
@@ -39,10 +33,6 @@ protected:
     {
         EXPECT_EQ(before_, LiveDrawingObjects()) << "drawing objects left behind by the dialog";
         CloseDeviceControl(&controller);
-        for (HANDLE& semaphore : gPortSemaphores) {
-            NxCloseSemaphore(semaphore);
-            semaphore = nullptr;
-        }
         DeckRackTest::TearDown();
     }
 
@@ -75,6 +65,8 @@ protected:
         return colour;
     }
 
+    // Named: a test holds the first one as another editor would.
+    PortSemaphores semaphores{true};
     PluginController controller;
     DeviceRecord record = {};
     PersistedSettings block = {};
