@@ -401,21 +401,16 @@ bool ParseCommandWords(const std::vector<std::string>& words, std::vector<HostCo
         long long number = 0;
         switch (command.kind) {
         case CommandKind::Execute:
-            if (!TakeNumber(words, next, word, "a command code", kInt16Min, kInt16Max, number, error) ||
+        case CommandKind::Selector: {
+            const char* what = command.kind == CommandKind::Execute ? "a command code" : "a selector";
+            if (!TakeNumber(words, next, word, what, kInt16Min, kInt16Max, number, error) ||
                 !TakeCommandValues(words, next, command, word, error))
                 return false;
             command.number = int32_t(number);
             command.text += " " + std::to_string(number);
             AppendCommandValues(command);
             break;
-        case CommandKind::Selector:
-            if (!TakeNumber(words, next, word, "a selector", kInt16Min, kInt16Max, number, error) ||
-                !TakeCommandValues(words, next, command, word, error))
-                return false;
-            command.number = int32_t(number);
-            command.text += " " + std::to_string(number);
-            AppendCommandValues(command);
-            break;
+        }
         case CommandKind::Init:
         case CommandKind::Setup:
         case CommandKind::Cleanup:
