@@ -4,6 +4,7 @@
 #include "board/BoardTypes.h"
 #include "board/CBrixBoard.h"
 #include "board/RackFixture.h"
+#include "support/HandleMark.h"
 
 #include <gtest/gtest.h>
 
@@ -126,11 +127,11 @@ TEST_F(DriverCalls, RefusedSubscriptionLeavesNoEvent)
     Rack().AddFault(fault);
     EXPECT_FALSE(board_.ConfigureSubscription(false, kInterruptUartTransmit, slot));
     EXPECT_EQ(event, *slot);
+    MarkHandle(event);
     board_.Close();
     EXPECT_EQ(nullptr, *slot);
     EXPECT_EQ(0, Rack().LiveSubscriptions());
-    DWORD flags = 0;
-    EXPECT_FALSE(GetHandleInformation(event, &flags)) << "the kept event is closed with the board";
+    EXPECT_FALSE(MarkedHandleIsOpen(event)) << "the kept event is closed with the board";
 }
 
 TEST_F(DriverCalls, WaitsSleepWithoutAnEventAndCountOnlySignalledWaits)
