@@ -238,14 +238,9 @@ bool DialogDriver::KeepLooking()
 
 void DialogDriver::Press(const DialogAction& action)
 {
-    const HWND dialog = CurrentDialog();
-    if (!dialog) {
-        if (KeepLooking())
-            return;
-        Advance();
-        Report("no dialog for press " + Id(action.control));
+    const HWND dialog = DialogFor("press " + Id(action.control));
+    if (!dialog)
         return;
-    }
     const HWND control = FindControl(dialog, action.control);
     Advance();
     if (!control) {
@@ -261,14 +256,9 @@ void DialogDriver::Press(const DialogAction& action)
 
 void DialogDriver::OpenDropDown(const DialogAction& action)
 {
-    const HWND dialog = CurrentDialog();
-    if (!dialog) {
-        if (KeepLooking())
-            return;
-        Advance();
-        Report("no dialog for choose " + Id(action.control));
+    const HWND dialog = DialogFor("choose " + Id(action.control));
+    if (!dialog)
         return;
-    }
     const HWND button = FindControl(dialog, action.control);
     if (!button || !Usable(button)) {
         Advance();
@@ -319,14 +309,9 @@ void DialogDriver::ClickRow()
 void DialogDriver::Type(const DialogAction& action)
 {
     const std::string what = "type \"" + action.text + "\"";
-    const HWND dialog = CurrentDialog();
-    if (!dialog) {
-        if (KeepLooking())
-            return;
-        Advance();
-        Report("no dialog for " + what);
+    const HWND dialog = DialogFor(what);
+    if (!dialog)
         return;
-    }
     const HWND edit = EditFor(dialog);
     Advance();
     if (!edit) {
@@ -374,6 +359,16 @@ void DialogDriver::CloseLeftover()
         Schedule(kCloseAfterMs);
         break;
     }
+}
+
+HWND DialogDriver::DialogFor(const std::string& what)
+{
+    const HWND dialog = CurrentDialog();
+    if (dialog || KeepLooking())
+        return dialog;
+    Advance();
+    Report("no dialog for " + what);
+    return nullptr;
 }
 
 HWND DialogDriver::CurrentDialog() const

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <map>
+#include <string>
 #include <vector>
 
 namespace quorhost {
@@ -47,6 +48,10 @@ private:
     void ClickRow();
     void Type(const DialogAction& action);
     void CloseLeftover();
+    // The dialog a step acts in; null when there is none (yet), the step
+    // then being scheduled again or, once patience ran out, reported and
+    // passed over.
+    HWND DialogFor(const std::string& what);
     HWND CurrentDialog() const;
     HWND NewestTopLevel(const char* className, bool mustBeEnabled) const;
 
