@@ -6,6 +6,7 @@
 namespace {
 
 using drawing::DcState;
+using drawing::DrawButtonBody;
 using drawing::HLine;
 using drawing::VLine;
 
@@ -40,11 +41,13 @@ HPEN OutlinePen(const ColourScheme& scheme, ControlLook look)
     return look == kLookDisabled ? scheme.disabledOutlinePen : scheme.shadowPen;
 }
 
+} // namespace
+
 // The face, cut outline and corners every button shares; `faceLines`
 // gradient lines, the family drawn downward and then back up when there are
 // more lines than pens. Lines stop above the bottom edge so that a short
 // button keeps its outline.
-void DrawButtonBody(const ColourScheme& scheme, HDC dc, const RECT& rc, ControlLook look, int faceLines)
+void drawing::DrawButtonBody(const ColourScheme& scheme, HDC dc, const RECT& rc, ControlLook look, int faceLines)
 {
     const int l = rc.left, t = rc.top, r = rc.right, b = rc.bottom;
     FillRect(dc, &rc, scheme.faceBrush);
@@ -71,6 +74,8 @@ void DrawButtonBody(const ColourScheme& scheme, HDC dc, const RECT& rc, ControlL
         SetPixel(dc, r - 1 - p.x, b - 1 - p.y, scheme.buttonCorners[kCornerBottomRight][look][i]);
     }
 }
+
+namespace {
 
 void DrawItemText(const DRAWITEMSTRUCT& item, RECT rc, UINT format, COLORREF colour)
 {

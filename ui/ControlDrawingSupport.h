@@ -1,5 +1,6 @@
 #pragma once
 // Small helpers shared by the control drawing routines.
+#include "ui/ColourScheme.h"
 #include "ui/DrawingObjects.h"
 
 #include <windows.h>
@@ -66,5 +67,13 @@ private:
     HBITMAP bitmap_;
     HGDIOBJ previous_ = nullptr;
 };
+
+// The face, cut outline and corners every button shares, with `faceLines`
+// lines of the look's gradient.
+void DrawButtonBody(const ColourScheme& scheme, HDC dc, const RECT& rc, ControlLook look, int faceLines);
+// A slider's track across `rect`; gives the row of its middle line.
+int DrawSliderTrack(const ColourScheme& scheme, HDC dc, const RECT& rect, bool enabled);
+// A slider's 16 by 11 thumb, its left edge at `x`, centred on row `middle`.
+void DrawSliderThumb(const ColourScheme& scheme, HDC dc, int x, int middle, bool enabled);
 
 } // namespace drawing

@@ -92,6 +92,30 @@ int32_t ScaleFromCount(int32_t count, int32_t width, int32_t position)
 
 } // namespace
 
+int drawing::DrawSliderTrack(const ColourScheme& scheme, HDC dc, const RECT& rect, bool enabled)
+{
+    DcState saved(dc);
+    const int m = rect.top + (rect.bottom - rect.top) / 2;
+    FillRect(dc, &rect, scheme.faceBrush);
+
+    SelectObject(dc, enabled ? scheme.shadowPen : scheme.lightPen);
+    HLine(dc, rect.left, rect.right, m - 1);
+    SelectObject(dc, enabled ? scheme.textPen : scheme.greyTextPen);
+    HLine(dc, rect.left, rect.right, m);
+    SelectObject(dc, scheme.lightPen);
+    HLine(dc, rect.left, rect.right, m + 1);
+    VLine(dc, rect.left, m - 1, m + 2);
+    SelectObject(dc, enabled ? scheme.shadowPen : scheme.lightPen);
+    VLine(dc, rect.right - 1, m - 1, m + 2);
+    return m;
+}
+
+void drawing::DrawSliderThumb(const ColourScheme& scheme, HDC dc, int x, int middle, bool enabled)
+{
+    const RECT thumb = {x, middle - 5, x + 16, middle + 6};
+    DrawCheckBox(scheme, dc, thumb, false, enabled ? kLookNormal : kLookDisabled);
+}
+
 void DrawTitleStrip(const ColourScheme& scheme, HFONT font, HDC target, const RECT& rect, int labelCount,
                     int selected, const char* const* labels)
 {
@@ -149,27 +173,11 @@ void DrawTitleStrip(const ColourScheme& scheme, HFONT font, HDC target, const RE
 int32_t DrawSlider(const ColourScheme& scheme, HDC target, const RECT& rect, bool enabled, int32_t scale,
                    int32_t position, const int32_t* count)
 {
-    DcState saved(target);
     const int width = rect.right - rect.left;
-    const int m = rect.top + (rect.bottom - rect.top) / 2;
-    FillRect(target, &rect, scheme.faceBrush);
-
-    SelectObject(target, enabled ? scheme.shadowPen : scheme.lightPen);
-    HLine(target, rect.left, rect.right, m - 1);
-    SelectObject(target, enabled ? scheme.textPen : scheme.greyTextPen);
-    HLine(target, rect.left, rect.right, m);
-    SelectObject(target, scheme.lightPen);
-    HLine(target, rect.left, rect.right, m + 1);
-    VLine(target, rect.left, m - 1, m + 2);
-    SelectObject(target, enabled ? scheme.shadowPen : scheme.lightPen);
-    VLine(target, rect.right - 1, m - 1, m + 2);
-
+    const int m = drawing::DrawSliderTrack(scheme, target, rect, enabled);
     if (count)
         scale = ScaleFromCount(*count, width, position);
-
-    const int x = rect.left + ThumbOffset(width, scale, position);
-    const RECT thumb = {x, m - 5, x + 16, m + 6};
-    DrawCheckBox(scheme, target, thumb, false, enabled ? kLookNormal : kLookDisabled);
+    drawing::DrawSliderThumb(scheme, target, rect.left + ThumbOffset(width, scale, position), m, enabled);
     return scale;
 }
 
