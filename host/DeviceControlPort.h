@@ -7,6 +7,7 @@
 #include "host/PersistedSettings.h"
 #include "vtr/CSerialVtrControl.h"
 
+#include <atomic>
 #include <cstdint>
 
 class DeviceControlPort {
@@ -111,6 +112,27 @@ public:
     int32_t StartEdit();
     int32_t StopEdit();
 
+    // The export worker's side of an edit. It drives the deck controller
+    // directly while the interface thread keeps away (the worker is paused
+    // around every deck action of the interface), and reads the texts
+    // StartEdit computed. The flags are shared with the interface thread.
+    CSerialVtrControl& Deck() { return control_; }
+    const char* InText() const { return inText_; }
+    const char* CueText() const { return cueText_; }
+    const char* EditInText() const { return editInText_; }
+    const char* EditOutText() const { return editOutText_; }
+    // The record delay in milliseconds: whole frames at the port's rate,
+    // truncated.
+    uint32_t DelayMs() const;
+    int32_t EditMode() const { return settings_.editMode; }
+    // Video in bit 0, audio 1 to 8 in bits 1 to 8.
+    uint32_t EditChannelMask() const;
+    void MarkRecording() { editRecording_ = 1; }
+    bool IsPlayoutSignalled() const { return playoutSignalled_ != 0; }
+    void MarkPlayoutSignalled() { playoutSignalled_ = 1; }
+    bool IsEditIssued() const { return editIssued_ != 0; }
+    void SetEditIssued(bool issued) { editIssued_ = issued ? 1 : 0; }
+
 private:
     bool DuringEdit() const { return editArmed_ || editRecording_; }
     // The rate of the port's timecode, and the rate its texts count at
@@ -151,10 +173,12 @@ private:
     char durationText_[kTextBytes];
     char cueText_[kTextBytes];
     int32_t lastFrame_ = 0;
-    uint8_t editArmed_ = 0;
-    uint8_t editRecording_ = 0;
-    uint8_t playoutSignalled_ = 0;
-    uint8_t editIssued_ = 0;
+    // Written by one thread and polled by the other: atomic, so that no
+    // write stays hidden in a register or a store buffer.
+    std::atomic<uint8_t> editArmed_{0};
+    std::atomic<uint8_t> editRecording_{0};
+    std::atomic<uint8_t> playoutSignalled_{0};
+    std::atomic<uint8_t> editIssued_{0};
     uint32_t processorCount_ = 0;
     int32_t portIndex_ = 0;
 };

@@ -81,6 +81,12 @@ int32_t CloseDeviceControl(PluginController* controller)
 {
     if (!controller->setUp)
         return -2;
+    // Nothing may still drive a port or draw for one once it is gone.
+    StopWorker(controller);
+    if (controller->exportDialog) {
+        DestroyWindow(controller->exportDialog);
+        controller->exportDialog = nullptr;
+    }
     for (DeviceControlPort*& port : controller->ports) {
         if (!port)
             continue;

@@ -1,4 +1,5 @@
 // The editor's deck commands (the Execute selector).
+#include "export/ExportLaunch.h"
 #include "host/DeckLocate.h"
 #include "host/DeckReport.h"
 #include "host/DeviceControlPort.h"
@@ -20,6 +21,7 @@ enum HostCommand : int16_t {
     kCommandLocate = 4,
     kCommandShuttle = 5,
     kCommandEject = 8,
+    kCommandExportToTape = 10,
     kCommandDeviceName = 12,
 };
 
@@ -195,13 +197,16 @@ int16_t SelectExecute(DeviceRecord* record)
             port->Eject();
         }
         break;
+    case kCommandExportToTape:
+        if (port)
+            return ExportToTape(controller, record);
+        break;
     case kCommandDeviceName:
         if (record->nameBuffer)
             std::memcpy(record->nameBuffer, kDeviceName, sizeof kDeviceName);
         break;
     default:
-        // 6, 7, 9 and 11 are the editor's but ask nothing of a deck;
-        // 10, the export, arrives with the export dialog.
+        // 6, 7, 9 and 11 are the editor's but ask nothing of a deck.
         break;
     }
     return 0;

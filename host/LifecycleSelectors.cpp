@@ -5,6 +5,7 @@
 #include "host/DeviceControlSetup.h"
 #include "host/ModuleGlobals.h"
 #include "host/PluginController.h"
+#include "host/SettingsHandle.h"
 #include "host/Selectors.h"
 #include "platform/NxPlatform.h"
 #include "ui/OptionsDialog.h"
@@ -17,42 +18,6 @@ namespace {
 
 const char kErrorSuiteName[] = "Premiere Error Suite";
 constexpr int32_t kErrorSuiteVersion = 1;
-
-HostMemoryFuncs* HostMemory(const DeviceRecord* record)
-{
-    return record->tables ? record->tables->memory : nullptr;
-}
-
-PersistedSettings* SettingsBlock(HostHandle handle)
-{
-    return handle && *handle ? reinterpret_cast<PersistedSettings*>(*handle) : nullptr;
-}
-
-void DisposeSettingsHandle(DeviceRecord* record)
-{
-    HostMemoryFuncs* memory = HostMemory(record);
-    if (record->settings && memory && memory->DisposeHandle)
-        memory->DisposeHandle(record->settings);
-    record->settings = nullptr;
-}
-
-// A new block starts zeroed, its mark included: it holds no settings, so a
-// set-up from it starts from defaults, and the editor never keeps whatever
-// its allocator left there.
-PersistedSettings* NewSettingsHandle(DeviceRecord* record)
-{
-    HostMemoryFuncs* memory = HostMemory(record);
-    HostHandle handle = nullptr;
-    if (memory && memory->NewHandle)
-        handle = memory->NewHandle(static_cast<int32_t>(sizeof(PersistedSettings)));
-    record->settings = handle;
-    PersistedSettings* block = SettingsBlock(handle);
-    if (handle && !block)
-        DisposeSettingsHandle(record);
-    if (block)
-        std::memset(block, 0, sizeof *block);
-    return block;
-}
 
 void CreatePortSemaphores()
 {

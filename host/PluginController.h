@@ -3,6 +3,7 @@
 // mirror of the editor's settings block, the deck state carried between
 // editor calls and the texts the dialogs show. It lives from Initialise or
 // Restart to Cleanup and has no lock: the editor's thread owns it.
+#include "export/ExportWorker.h"
 #include "host/DeviceRecord.h"
 #include "host/PersistedSettings.h"
 #include "ui/ColourScheme.h"
@@ -60,9 +61,18 @@ public:
     TimeEntryParams timeEntry;
 
     char gotoTargetText[32];            // what a goto or locate cues to
+    // Export to Tape: 0 idle, 1 settings accepted, 2 status dialog open,
+    // 3 the editor has ended the export.
     int32_t exportState = 0;
     uint8_t exportDoneShown = 0;
-    uint8_t ModalExport = 0;
+    uint8_t ModalExport = 0;            // the record button ends the dialog
+    WorkerControl worker;
+    // The export dialog's shuttle drag, the control holding the mouse, and
+    // whether its hot keys are registered.
+    uint8_t shuttleDrag = 0;
+    int32_t shuttlePosition = 8;        // the knob, 1 to 15
+    HWND captureControl = nullptr;
+    uint8_t hotKeysRegistered = 0;
     // Offline until the first report says otherwise.
     int16_t lastReportedMode = 15;
     const void* errorSuite = nullptr;

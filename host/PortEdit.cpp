@@ -48,14 +48,30 @@ int32_t DeviceControlPort::TextRate() const
     return rate == 60000 || rate == 50000 ? rate / 2 : rate;
 }
 
-bool DeviceControlPort::AnyChannelSelected() const
+uint32_t DeviceControlPort::EditChannelMask() const
 {
-    if (settings_.video)
-        return true;
+    uint32_t mask = settings_.video ? 1u : 0u;
     for (int i = 0; i < kEditAudioChannels; ++i)
         if (settings_.audio[i])
-            return true;
-    return false;
+            mask |= 2u << i;
+    return mask;
+}
+
+bool DeviceControlPort::AnyChannelSelected() const
+{
+    return EditChannelMask() != 0;
+}
+
+uint32_t DeviceControlPort::DelayMs() const
+{
+    const uint64_t rate = settings_.timecode.format.rateNumerator;
+    const uint64_t divisor = settings_.timecode.format.rateDenominator;
+    const uint64_t delay = settings_.delay < 0 ? 0 : static_cast<uint64_t>(settings_.delay);
+    if (rate == 0)
+        return 0;
+    // frames × 1000 ÷ (rate ÷ divisor), in integers: no rounding of the
+    // frame rate can move the result across a millisecond.
+    return static_cast<uint32_t>(delay * 1000 * divisor / rate);
 }
 
 int32_t DeviceControlPort::GetInText(char* text) const

@@ -1,5 +1,6 @@
 #include "ui/DialogSupport.h"
 
+#include "host/ModuleGlobals.h"
 #include "host/PluginController.h"
 
 void CentreDialog(HWND dialog, HWND over)
@@ -58,4 +59,56 @@ DialogMessageStart StartDialogMessage(HWND dialog, UINT message, WPARAM wParam, 
     if (HBRUSH brush = ControlColour(controller->colourScheme, message, reinterpret_cast<HDC>(wParam)))
         return {controller, true, reinterpret_cast<INT_PTR>(brush)};
     return {controller, false, FALSE};
+}
+
+void PaintDialogBackground(HWND dialog, HDC dc, const ColourScheme& scheme, std::initializer_list<int> rules)
+{
+    RECT client;
+    GetClientRect(dialog, &client);
+    FillRect(dc, &client, scheme.faceBrush);
+    HGDIOBJ oldPen = SelectObject(dc, scheme.borderPen);
+    for (int i = 0; i < 2; ++i) {
+        MoveToEx(dc, client.left + i, client.top, nullptr);
+        LineTo(dc, client.left + i, client.bottom);
+        MoveToEx(dc, client.right - 1 - i, client.top, nullptr);
+        LineTo(dc, client.right - 1 - i, client.bottom);
+        MoveToEx(dc, client.left, client.bottom - 1 - i, nullptr);
+        LineTo(dc, client.right, client.bottom - 1 - i);
+    }
+    for (int id : rules) {
+        RECT rule;
+        HWND marker = GetDlgItem(dialog, id);
+        if (!marker || !GetWindowRect(marker, &rule))
+            continue;
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rule), 2);
+        SelectObject(dc, scheme.shadowPen);
+        MoveToEx(dc, rule.left, rule.bottom - 1, nullptr);
+        LineTo(dc, rule.right, rule.bottom - 1);
+        SelectObject(dc, scheme.lightPen);
+        MoveToEx(dc, rule.left, rule.bottom, nullptr);
+        LineTo(dc, rule.right, rule.bottom);
+    }
+    SelectObject(dc, oldPen);
+}
+
+void OpenFilledSelector(PluginController* controller, HWND dialog, int id, int32_t rows)
+{
+    DropDownSelector& list = controller->dropDown;
+    if (rows <= 0) {
+        list.Close();
+        return;
+    }
+    HWND button = GetDlgItem(dialog, id);
+    RECT box;
+    GetWindowRect(button, &box);
+    controller->dropDownOpen = 1;
+    controller->dropDownHeld = 1;
+    const ColourScheme& scheme = controller->colourScheme;
+    int height = box.bottom - box.top;
+    if (list.Open(dialog, box.left, box.bottom, box.right - box.left, height * rows, controller->dialogFont, id,
+                  scheme.fieldColour, scheme.selectColour, scheme.textColour, gModuleInstance) != 0) {
+        controller->dropDownOpen = 0;
+        controller->dropDownHeld = 0;
+    }
+    InvalidateRect(button, nullptr, FALSE);
 }

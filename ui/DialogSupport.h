@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <initializer_list>
+
 class PluginController;
 
 // Centres `dialog` over `over`, or on the screen when `over` is no window or
@@ -14,6 +17,10 @@ void CentreDialog(HWND dialog, HWND over);
 // The answer to a control-colour message: edit fields and list boxes on the
 // field colour, everything else on the face colour; null for other messages.
 HBRUSH ControlColour(const ColourScheme& scheme, UINT message, HDC dc);
+
+// The face, a two-pixel border along the left, right and bottom edges, and
+// an etched line along the bottom of each of the (hidden) marker controls.
+void PaintDialogBackground(HWND dialog, HDC dc, const ColourScheme& scheme, std::initializer_list<int> rules);
 
 // What every module dialog procedure does first: keep the controller its
 // opener handed over (WM_INITDIALOG's parameter) with the dialog, and answer
@@ -25,3 +32,8 @@ struct DialogMessageStart {
     INT_PTR answer;
 };
 DialogMessageStart StartDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Opens the controller's drop-down list, already filled, under button `id`
+// with `rows` rows, and marks it open and its button held; a list with no
+// rows is closed instead.
+void OpenFilledSelector(PluginController* controller, HWND dialog, int id, int32_t rows);

@@ -122,27 +122,9 @@ int32_t FillList(PluginController* controller, int id)
 
 void OpenSelector(PluginController* controller, HWND dialog, int id)
 {
-    DropDownSelector& list = controller->dropDown;
     // Whatever a failed opening left in the list must not add to this one.
-    list.Close();
-    int32_t rows = FillList(controller, id);
-    if (rows <= 0) {
-        list.Close();
-        return;
-    }
-    HWND button = GetDlgItem(dialog, id);
-    RECT box;
-    GetWindowRect(button, &box);
-    controller->dropDownOpen = 1;
-    controller->dropDownHeld = 1;
-    const ColourScheme& scheme = controller->colourScheme;
-    int height = box.bottom - box.top;
-    if (list.Open(dialog, box.left, box.bottom, box.right - box.left, height * rows, controller->dialogFont, id,
-                  scheme.fieldColour, scheme.selectColour, scheme.textColour, gModuleInstance) != 0) {
-        controller->dropDownOpen = 0;
-        controller->dropDownHeld = 0;
-    }
-    InvalidateRect(button, nullptr, FALSE);
+    controller->dropDown.Close();
+    OpenFilledSelector(controller, dialog, id, FillList(controller, id));
 }
 
 void ChooseBoard(PluginController* controller, HWND dialog, int32_t row)
@@ -240,34 +222,6 @@ void CloseRequest(PluginController* controller, HWND dialog)
     controller->hostWindow = nullptr;
     controller->optionsDialog = nullptr;
     EndDialog(dialog, 0);
-}
-
-void PaintBackground(HWND dialog, HDC dc, const ColourScheme& scheme)
-{
-    RECT client;
-    GetClientRect(dialog, &client);
-    FillRect(dc, &client, scheme.faceBrush);
-    HGDIOBJ oldPen = SelectObject(dc, scheme.borderPen);
-    for (int i = 0; i < 2; ++i) {
-        MoveToEx(dc, client.left + i, client.top, nullptr);
-        LineTo(dc, client.left + i, client.bottom);
-        MoveToEx(dc, client.right - 1 - i, client.top, nullptr);
-        LineTo(dc, client.right - 1 - i, client.bottom);
-        MoveToEx(dc, client.left, client.bottom - 1 - i, nullptr);
-        LineTo(dc, client.right, client.bottom - 1 - i);
-    }
-    RECT rule;
-    HWND marker = GetDlgItem(dialog, IDC_OPTIONS_RULE);
-    if (marker && GetWindowRect(marker, &rule)) {
-        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rule), 2);
-        SelectObject(dc, scheme.shadowPen);
-        MoveToEx(dc, rule.left, rule.bottom - 1, nullptr);
-        LineTo(dc, rule.right, rule.bottom - 1);
-        SelectObject(dc, scheme.lightPen);
-        MoveToEx(dc, rule.left, rule.bottom, nullptr);
-        LineTo(dc, rule.right, rule.bottom);
-    }
-    SelectObject(dc, oldPen);
 }
 
 void DrawItem(PluginController* controller, const DRAWITEMSTRUCT& item)
@@ -393,7 +347,7 @@ INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
         CloseRequest(controller, dialog);
         return TRUE;
     case WM_ERASEBKGND:
-        PaintBackground(dialog, reinterpret_cast<HDC>(wParam), scheme);
+        PaintDialogBackground(dialog, reinterpret_cast<HDC>(wParam), scheme, {IDC_OPTIONS_RULE});
         SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
         return TRUE;
     case WM_DRAWITEM:

@@ -134,7 +134,7 @@ TEST_P(ModuleImageTest, VersionBlockNamesTheProduct)
 
 TEST_P(ModuleImageTest, CarriesItsDialogTemplates)
 {
-    for (int id : {131, 133}) {
+    for (int id : {131, 133, 134}) {
         std::vector<uint8_t> dialog = Resource(reinterpret_cast<const char*>(RT_DIALOG), id);
         ASSERT_GE(dialog.size(), 26u) << "dialog " << id;
         // An extended template: version 1, signature 0xFFFF.

@@ -75,7 +75,8 @@ Picture CaptureWindow(HWND window)
         return picture;
     int width = box.right - box.left;
     int height = box.bottom - box.top;
-    HDC screen = GetDC(nullptr);
+    // The window's own pixels: the screen may not yet show what was drawn.
+    HDC screen = GetWindowDC(window);
     HDC memory = CreateCompatibleDC(screen);
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -87,7 +88,7 @@ Picture CaptureWindow(HWND window)
     HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (bitmap) {
         HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, width, height, screen, box.left, box.top, SRCCOPY);
+        BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
         GdiFlush();
         picture.width = width;
         picture.height = height;
@@ -97,7 +98,7 @@ Picture CaptureWindow(HWND window)
         DeleteObject(bitmap);
     }
     DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    ReleaseDC(window, screen);
     return picture;
 }
 

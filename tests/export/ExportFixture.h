@@ -1,0 +1,100 @@
+#pragma once
+// Export to Tape on a simulated board with its virtual deck: device control
+// opened as Initialise opens it, the module's own dialog templates, and
+// waits bounded so that a fault fails a test instead of hanging the run.
+#include "export/ExportLaunch.h"
+#include "export/ExportWorker.h"
+#include "host/DeviceControlPort.h"
+#include "host/DeviceControlSetup.h"
+#include "host/PluginController.h"
+#include "host/TimecodeText.h"
+#include "support/PortSemaphores.h"
+#include "ui/DialogDriving.h"
+#include "ui/DrawingObjects.h"
+#include "vtr/DeckRackFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+class ExportTest : public DeckRackTest {
+protected:
+    void SetUp() override { Start(sim::DeckSettings{}); }
+
+    void TearDown() override
+    {
+        CloseDeviceControl(&controller);
+        EXPECT_EQ(before_, LiveDrawingObjects()) << "drawing objects left behind";
+        DeckRackTest::TearDown();
+    }
+
+    void Start(const sim::DeckSettings& deck)
+    {
+        UseTestTemplates();
+        ConfigureDecks(deck);
+        ASSERT_EQ(0, OpenDeviceControl(&controller, &record, nullptr));
+        ASSERT_EQ(0, Port().Activate());
+        NxResetEvent(controller.exportEvent);
+        before_ = LiveDrawingObjects();
+    }
+
+    DeviceControlPort& Port() { return *controller.ports[0]; }
+    HWND Dialog() const { return controller.exportDialog; }
+
+    // Pumps this thread's messages until `done` holds or `ms` have passed.
+    static bool WaitFor(const std::function<bool()>& done, DWORD ms)
+    {
+        const DWORD start = GetTickCount();
+        while (!done()) {
+            if (GetTickCount() - start > ms)
+                return false;
+            MSG message;
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&message);
+                DispatchMessageA(&message);
+            }
+            Sleep(2);
+        }
+        return true;
+    }
+
+    bool EventSet() const { return WaitForSingleObject(controller.exportEvent, 0) == WAIT_OBJECT_0; }
+
+    int64_t DeckFrame()
+    {
+        int64_t frame = -1;
+        WithDeck([&](sim::VirtualVtr& deck, double now) { frame = deck.Transport(now).Frame(now); });
+        return frame;
+    }
+
+    // The deck's frame for a timecode of its own format.
+    int64_t FrameOf(const char* text)
+    {
+        int32_t frames = 0;
+        TimecodeTextToFrames(text, 30000, 1001, 1, &frames);
+        return frames;
+    }
+
+    std::vector<sim::RecordedSegment> Segments()
+    {
+        std::vector<sim::RecordedSegment> segments;
+        WithDeck([&](sim::VirtualVtr& deck, double now) { segments = deck.Transport(now).Segments(); });
+        return segments;
+    }
+
+    // The modal settings dialog, driven by `steps` inside its loop.
+    int32_t RunSettings(std::vector<ModalScript::Step> steps)
+    {
+        ModalScript script(std::move(steps));
+        const int32_t result = RunExportDialog(&controller, nullptr, &block, false);
+        EXPECT_TRUE(script.Finished());
+        return result;
+    }
+
+    PortSemaphores semaphores;
+    PluginController controller;
+    DeviceRecord record = {};
+    PersistedSettings block = {};
+    long before_ = 0;
+};
