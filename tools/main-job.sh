@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and lets the editor stand-in drive the
-# virtual deck through the simulation module: initialise, status, play,
-# stop, locate a timecode with preroll; each step reports the deck's mode
-# and position.
+# Installs what is missing, builds, and lets the editor stand-in make an
+# Export to Tape on the virtual deck through the simulation module: an
+# insert edit of 150 frames at 01:00:20:00 on Video, A1 and A2, reported
+# step by step and checked against the deck's tape.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build"

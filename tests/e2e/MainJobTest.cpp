@@ -1,6 +1,6 @@
-// The project's main job, quorhost driving the virtual deck through the
-// simulation module, and the production module on a machine without a
-// board.
+// The project's main job, quorhost making an Export to Tape on the virtual
+// deck through the simulation module, and the production module on a
+// machine without a board.
 #include "e2e/QuorhostRun.h"
 
 #include <gtest/gtest.h>
@@ -12,44 +12,57 @@ bool StartsWith(const std::string& text, const std::string& start)
     return text.compare(0, start.size(), start) == 0;
 }
 
-// The command's line, as it starts, with the position lines of a cue
-// left out.
-std::vector<std::string> CommandLines(const std::string& out)
-{
-    std::vector<std::string> lines;
-    for (const std::string& line : Lines(out))
-        if (!StartsWith(line, "  position "))
-            lines.push_back(line);
-    return lines;
-}
-
 } // namespace
 
-TEST(MainJob, DrivesTheVirtualDeckAndReportsEachStep)
+TEST(MainJob, ExportsToTapeOnTheVirtualDeckExactlyOnTheRecordPoint)
 {
     const std::string folder = ScratchFolder("main-job-sim");
     const ProcessResult r = RunQuorhost({"--sim", "--script", BinFolder() + "\\main-job.script"}, folder);
+    ASSERT_FALSE(r.timedOut);
     ASSERT_EQ(0u, r.exitCode) << r.err;
     EXPECT_TRUE(r.err.empty()) << r.err;
-    const std::vector<std::string> lines = CommandLines(r.out);
+    const std::string settings = "export --end 150 choose=1294:1 press=1139 press=1108 press=1138 press=1140 "
+                                 "press=1141 press=1142 press=1143 press=1284 type=01002000 press=1 press=1044";
     const std::vector<std::string> starts = {
         "module: ",
         "display name: \"Veltrix Serial Control\"",
         "init: result 0, mode 0 (stopped), timecode 01;00;00;00 (frame 107892), rate 30, drop-frame 1",
         "status: result 0, mode 0 (stopped), timecode 01;00;00;00 (frame 107892)",
-        "play: result 0; deck mode 1 (play), timecode 01;00;00;",
-        "sleep 1000: slept",
-        "stop: result 0; deck mode 0 (stopped), timecode 01;00;0",
-        "locate 01:00:10:00 --preroll 90: target frame 108192, preroll 90, result 0, positions shown ",
+        "  dialog: choose 1294 row 1",
+        "  dialog: press 1139",
+        "  dialog: press 1108",
+        "  dialog: press 1138",
+        "  dialog: press 1140",
+        "  dialog: press 1141",
+        "  dialog: press 1142",
+        "  dialog: press 1143",
+        "  dialog: press 1284",
+        "  dialog: type \"01002000\"",
+        "  dialog: press 1",
+        "  dialog: press 1044",
+        "  export 10: 0, print callback set",
+        "  callback 2: 0",
+        // The deck is read the moment the module signals: on the in point,
+        // already recording.
+        "  print: signalled ",
+        "  print: program played, 150 frames at 29.97 fps and 500 ms",
+        "  message: Veltrix Device Control: Export To Tape Successful.",
+        "  callback 3: 7",
+        "  export 10: 7",
+        // 150 frames from the in point, on exactly the channels ticked.
+        "  tape: insert 01;00;20;00-01;00;24;29 V A1 A2",
+        "  report: event on the record point 01;00;20;00; tape: insert 01;00;20;00-01;00;24;29 V A1 A2",
+        settings + ": finished",
         "cleanup: result 0, ",
         "host handles still allocated: 0",
     };
+    const std::vector<std::string> lines = Lines(r.out);
     ASSERT_EQ(starts.size(), lines.size()) << r.out;
     for (size_t i = 0; i < starts.size(); ++i)
         EXPECT_TRUE(StartsWith(lines[i], starts[i])) << lines[i];
-    // The last position the module showed is the frame it landed on.
-    EXPECT_NE(std::string::npos, lines[7].find("(last frame 108192); deck mode 1 (play), timecode 01;00;10;"))
-        << lines[7];
+    EXPECT_NE(std::string::npos, lines[18].find(" s after command 10, deck at 01;00;20;00 (frame 108492), recording, "))
+        << lines[18];
+    EXPECT_EQ(starts[23], lines[23]) << "one segment, nothing else on tape";
 }
 
 TEST(MainJob, ProductionModuleInitialisesOfflineAndCleansUpWithNoBoard)

@@ -4,6 +4,7 @@
 #include "tools/quorhost/AbortableWait.h"
 #include "tools/quorhost/CrashReport.h"
 #include "tools/quorhost/DialogDriver.h"
+#include "tools/quorhost/ExportRun.h"
 #include "tools/quorhost/PositionProgress.h"
 #include "tools/quorhost/RecordReport.h"
 #include "tools/quorhost/SettingsFile.h"
@@ -21,6 +22,7 @@ constexpr int16_t kCommandFeatures = 0;
 constexpr int16_t kCommandStatus = 1;
 constexpr int16_t kCommandGoto = 3;
 constexpr int16_t kCommandLocate = 4;
+constexpr int16_t kCommandExport = 10;
 constexpr int16_t kCommandName = 12;
 constexpr size_t kNameBufferLength = 256;
 
@@ -266,6 +268,9 @@ ExitCode CommandRunner::Dispatch(const HostCommand& command, std::string& line, 
     case CommandKind::Watch:
         line += RunWatch(command.number);
         break;
+    case CommandKind::Export:
+        line += ExportRun(entry_, [this] { return Execute(kCommandExport); }).Run(command);
+        break;
     case CommandKind::Handles:
         line += std::to_string(env.LiveHandleCount()) + " host handle(s) allocated";
         break;
@@ -288,7 +293,8 @@ ExitCode CommandRunner::Run(const HostCommand& command, std::string& error)
     ExitCode outcome = kExitOk;
     {
         // Disarmed before the result line: what it prints belongs to the call.
-        DialogDriver dialogs(command.dialog);
+        // An export arms its actions for its first call only.
+        DialogDriver dialogs(command.kind == CommandKind::Export ? std::vector<DialogAction>() : command.dialog);
         outcome = Dispatch(command, line, error);
     }
     SetCrashContext(nullptr);

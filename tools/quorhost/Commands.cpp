@@ -33,7 +33,7 @@ const CommandWord kCommandWords[] = {
     {"features", CommandKind::Features}, {"name", CommandKind::Name},
     {"handles", CommandKind::Handles},   {"sleep", CommandKind::Sleep},
     {"goto", CommandKind::Goto},         {"locate", CommandKind::Locate},
-    {"watch", CommandKind::Watch},
+    {"watch", CommandKind::Watch},       {"export", CommandKind::Export},
 };
 
 // What follows a deck word.
@@ -115,11 +115,12 @@ bool TakeCommandValues(const std::vector<std::string>& words, size_t& next, Host
     while (next < words.size()) {
         const std::string& word = words[next];
         const size_t equals = word.find('=');
-        if (equals == std::string::npos)
+        // The one action without a value.
+        if (equals == std::string::npos && word != "close")
             return true;
         const std::string key = word.substr(0, equals);
-        const std::string value = word.substr(equals + 1);
-        if (IsDialogActionKey(key)) {
+        const std::string value = equals == std::string::npos ? std::string() : word.substr(equals + 1);
+        if (word == "close" || IsDialogActionKey(key)) {
             DialogAction action;
             if (!ParseDialogAction(word, action, error)) {
                 error = "'" + name + "': " + error;
@@ -141,7 +142,7 @@ bool TakeCommandValues(const std::vector<std::string>& words, size_t& next, Host
             given = &command.setPreroll;
         } else {
             error = "'" + name + "': unknown " + (execute ? "value" : "action") + " '" + key + "' (" +
-                    (execute ? "mode, frames, preroll, " : "") + "press, choose, type or wait)";
+                    (execute ? "mode, frames, preroll, " : "") + "press, choose, type, wait or close)";
             return false;
         }
         if (*given) {
@@ -256,6 +257,48 @@ bool TakeLocateArguments(const std::vector<std::string>& words, size_t& next, Ho
     return true;
 }
 
+// A day of frames at 30: the program is played in real time.
+constexpr long long kLongestExport = 24LL * 3600 * 30;
+constexpr long long kLongestSignalWait = 3600;
+
+// export --end FRAMES [--timeout SECONDS], in either order, then actions.
+bool TakeExportArguments(const std::vector<std::string>& words, size_t& next, HostCommand& command,
+                         std::string& error)
+{
+    bool haveEnd = false, haveTimeout = false;
+    long long number = 0;
+    while (next < words.size() && (words[next] == "--end" || words[next] == "--timeout")) {
+        const std::string option = words[next++];
+        const bool end = option == "--end";
+        if ((end && haveEnd) || (!end && haveTimeout)) {
+            error = "'export': " + option + " given twice";
+            return false;
+        }
+        if (end) {
+            if (!TakeNumber(words, next, "export --end", "a frame count", 1, kLongestExport, number, error))
+                return false;
+            command.frames = int32_t(number);
+            haveEnd = true;
+        } else {
+            if (!TakeNumber(words, next, "export --timeout", "seconds", 1, kLongestSignalWait, number, error))
+                return false;
+            command.signalTimeoutSeconds = int32_t(number);
+            haveTimeout = true;
+        }
+    }
+    if (!haveEnd) {
+        error = "'export' needs --end FRAMES, the program's length";
+        return false;
+    }
+    command.text += " --end " + std::to_string(command.frames);
+    if (haveTimeout)
+        command.text += " --timeout " + std::to_string(command.signalTimeoutSeconds);
+    if (!TakeCommandValues(words, next, command, "export", error))
+        return false;
+    AppendCommandValues(command);
+    return true;
+}
+
 bool LooksLikeNumber(const std::string& word)
 {
     return !word.empty() && (std::isdigit(static_cast<unsigned char>(word[0])) || word[0] == '-' || word[0] == '+');
@@ -317,8 +360,12 @@ bool ParseDialogAction(const std::string& word, DialogAction& action, std::strin
     const std::string key = word.substr(0, equals);
     const std::string value = equals == std::string::npos ? std::string() : word.substr(equals + 1);
     long long number = 0;
+    if (word == "close") {
+        action.kind = DialogActionKind::Close;
+        return true;
+    }
     if (equals == std::string::npos || !IsDialogActionKey(key)) {
-        error = "unknown action '" + key + "' (press, choose, type or wait)";
+        error = "unknown action '" + key + "' (press, choose, type, wait or close)";
         return false;
     }
     const std::string idRange = " (0 to " + std::to_string(kLargestControlId) + ")";
@@ -377,6 +424,8 @@ std::string DialogActionText(const DialogAction& action)
         return "type=" + action.text;
     case DialogActionKind::Wait:
         return "wait=" + std::to_string(action.milliseconds);
+    case DialogActionKind::Close:
+        return "close";
     }
     return std::string();
 }
@@ -393,8 +442,9 @@ bool ParseCommandWords(const std::vector<std::string>& words, std::vector<HostCo
             command.kind = CommandKind::Deck;
         } else if (!FindCommandWord(word, command.kind)) {
             error = "unknown command '" + word + "'";
-            if (IsDialogActionKey(word.substr(0, word.find('='))) && word.find('=') != std::string::npos)
-                error += ": dialog actions follow init, setup, cleanup, restart, release, selector N or execute N";
+            if (word == "close" ||
+                (IsDialogActionKey(word.substr(0, word.find('='))) && word.find('=') != std::string::npos))
+                error += ": dialog actions follow init, setup, cleanup, restart, release, selector N, execute N or export";
             return false;
         }
         command.text = word;
@@ -436,6 +486,10 @@ bool ParseCommandWords(const std::vector<std::string>& words, std::vector<HostCo
             break;
         case CommandKind::Locate:
             if (!TakeLocateArguments(words, next, command, error))
+                return false;
+            break;
+        case CommandKind::Export:
+            if (!TakeExportArguments(words, next, command, error))
                 return false;
             break;
         case CommandKind::Watch:

@@ -28,6 +28,9 @@ enum class CommandKind {
     Goto,      // execute 3 to `target`
     Locate,    // execute 4 to `target` with `preroll`
     Watch,     // status once a frame, `number` times (0: until Ctrl-C)
+    // Export to Tape: execute 10 with the export's end `frames`, then the
+    // editor's part of the print until it ends (ExportRun.h).
+    Export,
 };
 
 // What quorhost does, as a user would, in the dialogs a module opens while
@@ -37,6 +40,7 @@ enum class DialogActionKind {
     Choose,  // open drop-down button `control`, then click row `row` of its list
     Type,    // put `text` into the focused (else the first) edit field
     Wait,    // `milliseconds` more before the next action
+    Close,   // close the current dialog, as its title bar's close box does
 };
 
 struct DialogAction {
@@ -56,6 +60,7 @@ struct HostCommand {
     int16_t mode = 0;
     int32_t frames = 0;
     int16_t preroll = 0;
+    int32_t signalTimeoutSeconds = 60;  // export: how long the deck may take to start recording
     // Turned into frames when the command runs: only then is the deck's rate known.
     TimecodeLabel target;
     std::string text;    // as it is echoed in the output
@@ -70,7 +75,7 @@ std::vector<std::string> SplitWords(const std::string& text);
 // be the number and it must lie within [min, max].
 bool ParseInteger(const std::string& text, long long min, long long max, long long& value);
 
-// One action word: press=ID, choose=ID:ROW, type=TEXT or wait=MS.
+// One action word: press=ID, choose=ID:ROW, type=TEXT, wait=MS or close.
 bool ParseDialogAction(const std::string& word, DialogAction& action, std::string& error);
 
 // The word an action is written as, as ParseDialogAction reads it.

@@ -198,6 +198,9 @@ void DialogDriver::Step()
     case DialogActionKind::Type:
         Type(action);
         break;
+    case DialogActionKind::Close:
+        Close();
+        break;
     case DialogActionKind::Wait:
         // Its own turn, then the pause in place of the usual one.
         ++next_;
@@ -252,6 +255,16 @@ void DialogDriver::Press(const DialogAction& action)
                      reinterpret_cast<LPARAM>(control));
         Report("press " + Id(action.control));
     }
+}
+
+void DialogDriver::Close()
+{
+    const HWND dialog = DialogFor("close");
+    if (!dialog)
+        return;
+    Advance();
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    Report("close");
 }
 
 void DialogDriver::OpenDropDown(const DialogAction& action)

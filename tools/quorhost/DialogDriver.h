@@ -44,6 +44,7 @@ private:
     void Advance();
     bool KeepLooking();
     void Press(const DialogAction& action);
+    void Close();
     void OpenDropDown(const DialogAction& action);
     void ClickRow();
     void Type(const DialogAction& action);
