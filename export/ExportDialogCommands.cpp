@@ -461,10 +461,7 @@ void OnExportChoice(PluginController* controller, HWND dialog, int id, int32_t r
         ChooseMode(dialog, port, row);
     else if (id == IDC_EXPORT_BOARD)
         ChooseBoard(controller, dialog, port, row);
-    controller->dropDown.Close();
-    controller->dropDownOpen = 0;
-    SetActiveWindow(dialog);
-    InvalidateRect(GetDlgItem(dialog, id), nullptr, FALSE);
+    FinishSelectorChoice(controller, dialog, id);
 }
 
 void OnShuttleMove(PluginController* controller, HWND dialog, LPARAM position)

@@ -85,14 +85,9 @@ int32_t RunModeless(PluginController* controller, HWND parent)
 // form asked for. False when the editor had no memory for the block.
 bool StartExportDialog(PluginController* controller, DeviceRecord* record, bool modeless, int32_t* result)
 {
-    if (SettingsBlock(record->settings))
-        DisposeSettingsHandle(record);
-    PersistedSettings* block = NewSettingsHandle(record);
-    if (!block) {
-        record->timecode = 0;
-        record->mode = 0;
+    PersistedSettings* block = RenewSettingsHandle(record);
+    if (!block)
         return false;
-    }
     controller->exportState += 1;
     controller->CopyPersistedOut(block);
     *result = RunExportDialog(controller, OwnerWindow(record), block, modeless);

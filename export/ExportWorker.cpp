@@ -248,6 +248,15 @@ void ClearFlags(WorkerControl& control)
     control.running = 0;
 }
 
+// Waits for the worker to acknowledge a pause or its end; one that never
+// answers is taken as having done so after about 5 s.
+void AwaitPaused(WorkerControl& control, uint8_t wanted)
+{
+    for (int i = 0; i < kWorkerPollLimit && control.paused != wanted; ++i)
+        NxSleep(kWorkerPollMs);
+    control.paused = wanted;
+}
+
 COLORREF TextColourOf(const ColourScheme& scheme, int colour)
 {
     switch (colour) {
@@ -306,10 +315,7 @@ int32_t PauseWorker(PluginController* controller)
     if (!control.running)
         return 0;
     control.pauseRequested = 1;
-    for (int i = 0; i < kWorkerPollLimit && !control.paused; ++i)
-        NxSleep(kWorkerPollMs);
-    // A worker that never answered is taken as paused.
-    control.paused = 1;
+    AwaitPaused(control, 1);
     return 0;
 }
 
@@ -319,9 +325,7 @@ int32_t ResumeWorker(PluginController* controller)
     if (!control.running)
         return 0;
     control.pauseRequested = 0;
-    for (int i = 0; i < kWorkerPollLimit && control.paused; ++i)
-        NxSleep(kWorkerPollMs);
-    control.paused = 0;
+    AwaitPaused(control, 0);
     return 0;
 }
 

@@ -192,14 +192,9 @@ int16_t SelectRestart(DeviceRecord* record)
 
 int16_t SelectSetup(DeviceRecord* record)
 {
-    if (SettingsBlock(record->settings))
-        DisposeSettingsHandle(record);
-    PersistedSettings* block = NewSettingsHandle(record);
-    if (!block) {
-        record->timecode = 0;
-        record->mode = 0;
+    PersistedSettings* block = RenewSettingsHandle(record);
+    if (!block)
         return -1;
-    }
     if (gController)
         gController->CopyPersistedOut(block);
 

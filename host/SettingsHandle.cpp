@@ -42,6 +42,18 @@ PersistedSettings* NewSettingsHandle(DeviceRecord* record)
     return block;
 }
 
+PersistedSettings* RenewSettingsHandle(DeviceRecord* record)
+{
+    if (SettingsBlock(record->settings))
+        DisposeSettingsHandle(record);
+    PersistedSettings* block = NewSettingsHandle(record);
+    if (!block) {
+        record->timecode = 0;
+        record->mode = 0;
+    }
+    return block;
+}
+
 HWND OwnerWindow(const DeviceRecord* record)
 {
     if (record->parentWindow)

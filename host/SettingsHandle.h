@@ -11,5 +11,8 @@ void DisposeSettingsHandle(DeviceRecord* record);
 // A new, zeroed block in a new handle stored in the record; null (and no
 // handle) when the editor has no memory for it.
 PersistedSettings* NewSettingsHandle(DeviceRecord* record);
+// A fresh block in place of whatever the record held; when the editor has
+// no memory for it, null with the record's position and mode cleared.
+PersistedSettings* RenewSettingsHandle(DeviceRecord* record);
 // The record's parent window, else the editor's main window; may be null.
 HWND OwnerWindow(const DeviceRecord* record);

@@ -112,3 +112,11 @@ void OpenFilledSelector(PluginController* controller, HWND dialog, int id, int32
     }
     InvalidateRect(button, nullptr, FALSE);
 }
+
+void FinishSelectorChoice(PluginController* controller, HWND dialog, int id)
+{
+    controller->dropDown.Close();
+    controller->dropDownOpen = 0;
+    SetActiveWindow(dialog);
+    InvalidateRect(GetDlgItem(dialog, id), nullptr, FALSE);
+}

@@ -37,3 +37,6 @@ DialogMessageStart StartDialogMessage(HWND dialog, UINT message, WPARAM wParam, 
 // with `rows` rows, and marks it open and its button held; a list with no
 // rows is closed instead.
 void OpenFilledSelector(PluginController* controller, HWND dialog, int id, int32_t rows);
+// After the list's choice was handled: the list closed, the dialog active
+// again and the button that opened the list redrawn released.
+void FinishSelectorChoice(PluginController* controller, HWND dialog, int id);

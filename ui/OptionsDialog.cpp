@@ -158,10 +158,7 @@ void OnChoice(PluginController* controller, HWND dialog, int id, int32_t row)
         RefreshOptionsDialog(controller, dialog, port);
     else if (id == IDC_SOURCE_SELECTOR)
         ChooseNamed(port, dialog, kSourceSetting, row);
-    controller->dropDown.Close();
-    controller->dropDownOpen = 0;
-    SetActiveWindow(dialog);
-    InvalidateRect(GetDlgItem(dialog, id), nullptr, FALSE);
+    FinishSelectorChoice(controller, dialog, id);
 }
 
 void ToggleEmbeddedTc(PluginController* controller, HWND dialog)
