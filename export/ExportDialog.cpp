@@ -23,16 +23,21 @@ namespace {
 const char kTitleLabel[] = "Veltrix Export";
 constexpr size_t kTextBytes = 64;
 
-const std::initializer_list<int> kChannelBoxes = {IDC_EXPORT_VIDEO, IDC_EXPORT_A1, IDC_EXPORT_A2, IDC_EXPORT_A3, IDC_EXPORT_A4,
-                             IDC_EXPORT_A5,    IDC_EXPORT_A6, IDC_EXPORT_A7, IDC_EXPORT_A8, IDC_EXPORT_PREVIEW};
-const std::initializer_list<int> kChannelLabels = {IDC_EXPORT_VIDEO_LABEL, IDC_EXPORT_A1_LABEL, IDC_EXPORT_A2_LABEL,
-                              IDC_EXPORT_A3_LABEL,    IDC_EXPORT_A4_LABEL, IDC_EXPORT_A5_LABEL,
-                              IDC_EXPORT_A6_LABEL,    IDC_EXPORT_A7_LABEL, IDC_EXPORT_A8_LABEL,
-                              IDC_EXPORT_PREVIEW_LABEL};
-const std::initializer_list<int> kTransport = {IDC_EXPORT_REWIND,    IDC_EXPORT_REVERSE_PLAY, IDC_EXPORT_STILL,
-                          IDC_EXPORT_PLAY,      IDC_EXPORT_FAST_FORWARD, IDC_EXPORT_STEP_BACK,
-                          IDC_EXPORT_GO_TO_IN,  IDC_EXPORT_GO_TO_OUT,    IDC_EXPORT_STOP,
-                          IDC_EXPORT_STEP_FORWARD, IDC_EXPORT_SHUTTLE};
+const std::initializer_list<int> kChannelBoxes = {
+    IDC_EXPORT_VIDEO, IDC_EXPORT_A1, IDC_EXPORT_A2, IDC_EXPORT_A3, IDC_EXPORT_A4,
+    IDC_EXPORT_A5,    IDC_EXPORT_A6, IDC_EXPORT_A7, IDC_EXPORT_A8, IDC_EXPORT_PREVIEW,
+};
+const std::initializer_list<int> kChannelLabels = {
+    IDC_EXPORT_VIDEO_LABEL, IDC_EXPORT_A1_LABEL, IDC_EXPORT_A2_LABEL, IDC_EXPORT_A3_LABEL,
+    IDC_EXPORT_A4_LABEL,    IDC_EXPORT_A5_LABEL, IDC_EXPORT_A6_LABEL, IDC_EXPORT_A7_LABEL,
+    IDC_EXPORT_A8_LABEL,    IDC_EXPORT_PREVIEW_LABEL,
+};
+// The deck's controls, the shuttle bar among them.
+const std::initializer_list<int> kTransport = {
+    IDC_EXPORT_REWIND,   IDC_EXPORT_REVERSE_PLAY, IDC_EXPORT_STILL,        IDC_EXPORT_PLAY,
+    IDC_EXPORT_FAST_FORWARD, IDC_EXPORT_STEP_BACK, IDC_EXPORT_GO_TO_IN,    IDC_EXPORT_GO_TO_OUT,
+    IDC_EXPORT_STOP,     IDC_EXPORT_STEP_FORWARD, IDC_EXPORT_SHUTTLE,
+};
 
 void ShowAll(HWND dialog, std::initializer_list<int> ids, bool show)
 {

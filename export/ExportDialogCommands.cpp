@@ -505,11 +505,13 @@ void OnShuttleRelease(PluginController* controller, HWND dialog)
     controller->shuttlePosition = kShuttleCentre;
 }
 
+// The keys are system-wide: a stray key during an edit must not move the
+// deck the edit is recording on, as the disabled transport buttons cannot.
 void OnExportHotKey(PluginController* controller, int id)
 {
     DeviceControlPort* port = controller->CurrentPort();
     if (!port || !port->IsControlSupported() || controller->shuttleDrag || controller->dropDownOpen ||
-        !port->IsActive())
+        !port->IsActive() || IsEditing(port))
         return;
     PausedWorker paused(controller);
     double speed = 0.0;

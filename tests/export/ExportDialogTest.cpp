@@ -100,6 +100,29 @@ TEST_F(ExportDialog, PreEditChecksShowTheirMessageAndKeepTheDialogOpen)
     EXPECT_EQ(expected, Errors());
 }
 
+class ExportDialogWithoutTape : public ExportDialog {
+protected:
+    void SetUp() override
+    {
+        sim::DeckSettings deck;
+        deck.tapeIn = false;
+        Start(deck);
+    }
+};
+
+TEST_F(ExportDialogWithoutTape, RecordButtonAsksForATape)
+{
+    RunSettings({
+        [&] {
+            watcher.reset(new MessageBoxWatcher);
+            Click(Dialog(), IDC_EXPORT_RECORD);
+            EXPECT_NE(nullptr, Dialog());
+            Close();
+        },
+    });
+    EXPECT_EQ(std::vector<std::string>{"No Tape. Please insert tape into VTR and try again."}, Errors());
+}
+
 TEST_F(ExportDialog, HotKeysAreHeldWhileActiveAndActOnlyWhenTheDialogMayAct)
 {
     RunSettings({
@@ -211,6 +234,8 @@ TEST_F(ExportDialog, LooksInBothPhases)
     WaitFor([] { return false; }, 300);
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(Dialog(), IDC_EXPORT_PLAY))) << "no transport while recording";
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(Dialog(), IDC_EXPORT_RECORD)));
+    SendMessageA(Dialog(), WM_HOTKEY, kHotKeyK, 0);
+    EXPECT_EQ(1.0, DeckSpeed()) << "no key moves the deck during an edit";
     SaveScreenshot(Dialog(), "export-recording");
     SendMessageA(Dialog(), WM_COMMAND, MAKEWPARAM(IDC_EXPORT_RECORD, BN_CLICKED), 0);
     EXPECT_EQ(nullptr, Dialog());

@@ -186,7 +186,9 @@ TEST_F(VtrDecoding, AReplyThatWillNotEndIsCutAtThirtyOneBytes)
     char text[12];
     EXPECT_FALSE(control->GetTimecode(text));
     EXPECT_GE(control->ReplyCount(), 31);
-    EXPECT_LE(control->ReplyCount(), 40) << "stopped at the first check past 31";
+    // Collection ends with the burst it is reading: how many bytes that
+    // holds depends on how late the thread got to it, never on the flood.
+    EXPECT_LE(control->ReplyCount(), CSerialVtrControl::kReplyCapacity) << "stopped once past 31";
 
     // The rest of the flood is dropped before the next packet goes out.
     Sleep(80);
