@@ -12,7 +12,6 @@
 #include "ui/DialogSupport.h"
 #include "ui/TransportDrawing.h"
 
-#include <cstdio>
 #include <cstring>
 #include <initializer_list>
 

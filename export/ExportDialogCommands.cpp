@@ -110,36 +110,31 @@ void StartShuttleDrag(PluginController* controller, HWND dialog)
     SetCapture(dialog);
 }
 
-int32_t Transport(DeviceControlPort* port, int id)
-{
-    switch (id) {
-    case IDC_EXPORT_REWIND: return port->Rewind();
-    case IDC_EXPORT_REVERSE_PLAY: return port->ReversePlay();
-    case IDC_EXPORT_STILL: return port->Still();
-    case IDC_EXPORT_PLAY: return port->Play();
-    case IDC_EXPORT_FAST_FORWARD: return port->FastForward();
-    case IDC_EXPORT_STEP_BACK: return port->StepBack();
-    case IDC_EXPORT_STOP: return port->Stop();
-    case IDC_EXPORT_STEP_FORWARD: return port->StepForward();
-    default: return -1;
-    }
-}
+// The deck operation of each transport button ("Go To In" and "Go To Out"
+// have none).
+struct TransportButton {
+    int id;
+    int32_t (DeviceControlPort::*operation)();
+};
 
-bool IsTransport(int id)
+const TransportButton kTransportButtons[] = {
+    {IDC_EXPORT_REWIND, &DeviceControlPort::Rewind},
+    {IDC_EXPORT_REVERSE_PLAY, &DeviceControlPort::ReversePlay},
+    {IDC_EXPORT_STILL, &DeviceControlPort::Still},
+    {IDC_EXPORT_PLAY, &DeviceControlPort::Play},
+    {IDC_EXPORT_FAST_FORWARD, &DeviceControlPort::FastForward},
+    {IDC_EXPORT_STEP_BACK, &DeviceControlPort::StepBack},
+    {IDC_EXPORT_STOP, &DeviceControlPort::Stop},
+    {IDC_EXPORT_STEP_FORWARD, &DeviceControlPort::StepForward},
+};
+
+const TransportButton* FindTransportButton(int id)
 {
-    switch (id) {
-    case IDC_EXPORT_REWIND:
-    case IDC_EXPORT_REVERSE_PLAY:
-    case IDC_EXPORT_STILL:
-    case IDC_EXPORT_PLAY:
-    case IDC_EXPORT_FAST_FORWARD:
-    case IDC_EXPORT_STEP_BACK:
-    case IDC_EXPORT_STOP:
-    case IDC_EXPORT_STEP_FORWARD:
-        return true;
-    default:
-        return false;
+    for (const TransportButton& button : kTransportButtons) {
+        if (button.id == id)
+            return &button;
     }
+    return nullptr;
 }
 
 void MarkIn(PluginController* controller, HWND dialog, DeviceControlPort* port)
@@ -433,10 +428,10 @@ bool OnExportCommand(PluginController* controller, HWND dialog, int id, int noti
         RecordButton(controller, dialog, port);
     } else if (id == IDC_EXPORT_SHUTTLE) {
         StartShuttleDrag(controller, dialog);
-    } else if (IsTransport(id)) {
+    } else if (const TransportButton* button = FindTransportButton(id)) {
         if (port->IsControlSupported()) {
             PausedWorker paused(controller);
-            Transport(port, id);
+            (port->*button->operation)();
         }
     } else if (id == IDC_EXPORT_MARK_IN) {
         MarkIn(controller, dialog, port);

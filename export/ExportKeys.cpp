@@ -1,13 +1,16 @@
 #include "export/ExportKeys.h"
 
 #include "host/DeviceControlPort.h"
+#include "ui/TransportDrawing.h"
 
 namespace {
 
 enum HotKeyId { kLeft = 6, kRight, kSpace, kUp, kDown, kJ, kK, kL };
 
-const double kShuttleSpeeds[kShuttlePositions] = {-16, -8, -4, -2, -1, -0.5, -0.25, 0,
-                                                  0.25, 0.5, 1, 2, 4, 8, 16};
+// By knob position, from the first.
+const double kShuttleSpeeds[kShuttleLast - kShuttleFirst + 1] = {
+    -16, -8, -4, -2, -1, -0.5, -0.25, 0, 0.25, 0.5, 1, 2, 4, 8, 16,
+};
 
 // Within this of zero the deck counts as standing, and Space plays.
 constexpr double kStandingSpeed = 0.05;
@@ -52,11 +55,11 @@ const ExportHotKey kExportHotKeys[kExportHotKeyCount] = {
 
 double ShuttleSpeedAt(int32_t position)
 {
-    if (position < 1)
-        position = 1;
-    if (position > kShuttlePositions)
-        position = kShuttlePositions;
-    return kShuttleSpeeds[position - 1];
+    if (position < kShuttleFirst)
+        position = kShuttleFirst;
+    if (position > kShuttleLast)
+        position = kShuttleLast;
+    return kShuttleSpeeds[position - kShuttleFirst];
 }
 
 DeckAction ShuttleAction(double speed)

@@ -21,10 +21,7 @@ struct ExportHotKey {
 constexpr int kExportHotKeyCount = 8;
 extern const ExportHotKey kExportHotKeys[kExportHotKeyCount];
 
-// The shuttle bar's knob positions, 1 to 15.
-constexpr int32_t kShuttlePositions = 15;
-
-// The speed of a knob position (clamped to 1..15).
+// The speed of a shuttle bar's knob position (clamped to the bar's).
 double ShuttleSpeedAt(int32_t position);
 // Play speed is a play; every other speed, -1 included, a shuttle.
 DeckAction ShuttleAction(double speed);

@@ -151,10 +151,16 @@ TEST_F(ExportDialog, HotKeysAreHeldWhileActiveAndActOnlyWhenTheDialogMayAct)
     });
 }
 
-TEST_F(ExportDialog, ShuttleBarDragsTheDeckAndReleaseStillsIt)
+TEST_F(ExportDialog, TransportButtonsAndTheShuttleBarDriveTheDeck)
 {
     RunSettings({
         [&] {
+            Click(Dialog(), IDC_EXPORT_PLAY);
+            EXPECT_EQ(1.0, DeckSpeed());
+            Click(Dialog(), IDC_EXPORT_GO_TO_IN);
+            EXPECT_EQ(1.0, DeckSpeed()) << "Go To In has no command of its own";
+            Click(Dialog(), IDC_EXPORT_STOP);
+            EXPECT_EQ(sim::TransportMode::Stopped, DeckMode());
             Click(Dialog(), IDC_EXPORT_SHUTTLE);
             EXPECT_EQ(Dialog(), GetCapture());
             MoveShuttleTo(11);
