@@ -244,13 +244,13 @@ void LoadExportControls(PluginController* controller, HWND dialog, DeviceControl
         RepaintChannelBox(controller, dialog, port, id);
 
     int32_t value = 0;
-    SetNumberText(dialog, IDC_EXPORT_OFFSET, port->GetTimecodeOffset(&value) == 0 ? value : 0);
-    SetNumberText(dialog, IDC_EXPORT_PREROLL, port->GetPreroll(&value) == 0 ? value : 0);
+    SetDlgItemInt(dialog, IDC_EXPORT_OFFSET, port->GetTimecodeOffset(&value) == 0 ? value : 0, TRUE);
+    SetDlgItemInt(dialog, IDC_EXPORT_PREROLL, port->GetPreroll(&value) == 0 ? value : 0, TRUE);
     char text[kTextBytes] = {};
     SetDlgItemTextA(dialog, IDC_EXPORT_IN_POINT, port->GetInText(text) == 0 ? text : kZeroTimecodeText);
     SetDlgItemTextA(dialog, IDC_EXPORT_OUT_POINT, port->GetOutText(text) == 0 ? text : kZeroTimecodeText);
     if (port->GetDelay(&value) == 0)
-        SetNumberText(dialog, IDC_EXPORT_DELAY, value);
+        SetDlgItemInt(dialog, IDC_EXPORT_DELAY, value, TRUE);
     else
         SetDlgItemTextA(dialog, IDC_EXPORT_DELAY, "");
     const int32_t duration =

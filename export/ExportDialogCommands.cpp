@@ -230,7 +230,7 @@ bool EnterNumber(PluginController* controller, HWND dialog, DeviceControlPort* p
         return false;
     WriteNumber(port, field.id, params.GetValue());
     if (ReadNumber(port, field.id, &value) == 0)
-        SetNumberText(dialog, field.id, value);
+        SetDlgItemInt(dialog, field.id, value, TRUE);
     return true;
 }
 
@@ -321,14 +321,7 @@ void ChooseMode(HWND dialog, DeviceControlPort* port, int32_t row)
 
 bool IsEditing(const DeviceControlPort* port)
 {
-    return port && (port->IsEditArmed() || port->IsEditRecording());
-}
-
-void SetNumberText(HWND dialog, int id, int32_t value)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", static_cast<int>(value));
-    SetDlgItemTextA(dialog, id, text);
+    return port && port->IsEditing();
 }
 
 void ShowEditPoints(HWND dialog, DeviceControlPort* port)
@@ -343,7 +336,7 @@ void ShowEditPoints(HWND dialog, DeviceControlPort* port)
     int32_t delay = 0;
     if (port->GetDelay(&delay) != 0)
         return;
-    SetNumberText(dialog, IDC_EXPORT_DELAY, delay);
+    SetDlgItemInt(dialog, IDC_EXPORT_DELAY, delay, TRUE);
     const int32_t read = port->EditMode() == 1 ? port->GetStoredDurationText(text) : port->GetDurationText(text);
     if (read == 0)
         SetDlgItemTextA(dialog, IDC_EXPORT_DURATION, text);

@@ -10,7 +10,6 @@ class PluginController;
 namespace export_dialog {
 
 bool IsEditing(const DeviceControlPort* port);
-void SetNumberText(HWND dialog, int id, int32_t value);
 // In point, out point, delay and duration from the port, in that order;
 // the first that cannot be read ends the update.
 void ShowEditPoints(HWND dialog, DeviceControlPort* port);

@@ -36,6 +36,8 @@ public:
     bool IsLinkOpen() const;
     bool IsEditArmed() const { return editArmed_ != 0; }
     bool IsEditRecording() const { return editRecording_ != 0; }
+    // An edit is armed or recording: the settings and the points keep still.
+    bool IsEditing() const { return editArmed_ || editRecording_; }
     int32_t PortIndex() const { return portIndex_; }
 
     int32_t GetBoardName(char* text);
@@ -134,7 +136,6 @@ public:
     void SetEditIssued(bool issued) { editIssued_ = issued ? 1 : 0; }
 
 private:
-    bool DuringEdit() const { return editArmed_ || editRecording_; }
     // The rate of the port's timecode, and the rate its texts count at
     // (double-rate formats count pairs of frames).
     int32_t Rate() const { return static_cast<int32_t>(settings_.timecode.format.rateNumerator); }

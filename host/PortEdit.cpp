@@ -96,7 +96,7 @@ void DeviceControlPort::RecomputeOutText()
 
 int32_t DeviceControlPort::SetLastFrame(int32_t frame)
 {
-    if (!isActive_ || !isOpen_ || DuringEdit())
+    if (!isActive_ || !isOpen_ || IsEditing())
         return -2;
     PortLock lock(lock_);
     if (!lock.Held())
@@ -108,7 +108,7 @@ int32_t DeviceControlPort::SetLastFrame(int32_t frame)
 
 int32_t DeviceControlPort::SetInText(const char* text)
 {
-    if (!isActive_ || !isOpen_ || DuringEdit())
+    if (!isActive_ || !isOpen_ || IsEditing())
         return -2;
     PortLock lock(lock_);
     if (!lock.Held())
@@ -141,7 +141,7 @@ int32_t DeviceControlPort::GetStoredDurationText(char* text)
 
 int32_t DeviceControlPort::CheckEditReady()
 {
-    if (DuringEdit())
+    if (IsEditing())
         return 0;
     uint8_t flags[CSerialVtrControl::kStatusFlagCount];
     if (!isActive_ || !isOpen_ || !control_.GetStatusFlags(flags))
@@ -164,7 +164,7 @@ void DeviceControlPort::StopDeckForEdit()
 
 int32_t DeviceControlPort::StartEdit()
 {
-    if (DuringEdit())
+    if (IsEditing())
         return 0;
     if (!isActive_ || !isOpen_)
         return -2;
@@ -218,7 +218,7 @@ int32_t DeviceControlPort::StartEdit()
 
 int32_t DeviceControlPort::StopEdit()
 {
-    if (!DuringEdit())
+    if (!IsEditing())
         return 0;
     StopDeckForEdit();
     editArmed_ = 0;

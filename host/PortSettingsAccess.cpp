@@ -141,7 +141,7 @@ int32_t DeviceControlPort::SetTimecodeSource(int32_t index)
 
 int32_t DeviceControlPort::SetPreroll(int32_t seconds)
 {
-    if (!isActive_ || DuringEdit())
+    if (!isActive_ || IsEditing())
         return -2;
     return ChangeTimecodeSetting([&] { control_.SetPreroll(static_cast<uint32_t>(seconds)); });
 }
@@ -173,7 +173,7 @@ int32_t DeviceControlPort::GetDelay(int32_t* frames) const
 
 int32_t DeviceControlPort::SetDelay(int32_t frames)
 {
-    if (!isOpen_ || !isActive_ || DuringEdit())
+    if (!isOpen_ || !isActive_ || IsEditing())
         return -2;
     PortLock lock(lock_);
     if (!lock.Held())
@@ -191,7 +191,7 @@ int32_t DeviceControlPort::GetEditMode(int32_t* mode) const
 
 int32_t DeviceControlPort::SetEditMode(int32_t mode)
 {
-    if (!isOpen_ || DuringEdit() || mode < 0 || mode >= kEditModeCount)
+    if (!isOpen_ || IsEditing() || mode < 0 || mode >= kEditModeCount)
         return -2;
     PortLock lock(lock_);
     if (!lock.Held())
@@ -254,7 +254,7 @@ int32_t DeviceControlPort::SetAudioFlag(uint8_t value, int32_t index)
 
 int32_t DeviceControlPort::SetFlag(uint8_t* flag, uint8_t value)
 {
-    if (!isOpen_ || DuringEdit())
+    if (!isOpen_ || IsEditing())
         return -2;
     PortLock lock(lock_);
     if (!lock.Held())

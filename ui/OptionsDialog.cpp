@@ -46,18 +46,6 @@ bool ShowCurrentName(HWND dialog, DeviceControlPort* port, const NamedSetting& s
     return true;
 }
 
-void SetNumberText(HWND dialog, int id, int32_t value)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", static_cast<int>(value));
-    SetDlgItemTextA(dialog, id, text);
-}
-
-bool IsBusy(const DeviceControlPort* port)
-{
-    return port && (port->IsEditArmed() || port->IsEditRecording());
-}
-
 void ShowStatusIfChanged(PluginController* controller, HWND dialog, DeviceControlPort* port)
 {
     char status[64] = {};
@@ -190,7 +178,7 @@ void EnterOffset(PluginController* controller, HWND dialog)
         return;
     port->SetTimecodeOffset(params.GetValue());
     if (port->GetTimecodeOffset(&offset) == 0)
-        SetNumberText(dialog, IDC_OFFSET_VALUE, offset);
+        SetDlgItemInt(dialog, IDC_OFFSET_VALUE, offset, TRUE);
 }
 
 void RefreshOnActivation(PluginController* controller, HWND dialog, bool activating)
@@ -210,7 +198,8 @@ void RefreshOnActivation(PluginController* controller, HWND dialog, bool activat
 // is running on the current one.
 void CloseRequest(PluginController* controller, HWND dialog)
 {
-    if (IsBusy(controller->CurrentPort()))
+    DeviceControlPort* port = controller->CurrentPort();
+    if (port && port->IsEditing())
         return;
     for (DeviceControlPort* port : controller->ports) {
         if (port)
@@ -313,7 +302,7 @@ void RefreshOptionsDialog(PluginController* controller, HWND dialog, DeviceContr
     controller->GetEmbeddedTcCapture(&flag);
     RepaintCheckBox(controller->colourScheme, GetDlgItem(dialog, IDC_EMBEDDED_TC), flag != 0, kLookNormal);
     int32_t offset = 0;
-    SetNumberText(dialog, IDC_OFFSET_VALUE, port->GetTimecodeOffset(&offset) == 0 ? offset : 0);
+    SetDlgItemInt(dialog, IDC_OFFSET_VALUE, port->GetTimecodeOffset(&offset) == 0 ? offset : 0, TRUE);
     ShowStatusIfChanged(controller, dialog, port);
     EnableOptionsControls(dialog, port);
 }

@@ -37,13 +37,6 @@ long ReadNumber(const char* text)
     return std::strtol(text, nullptr, 10);
 }
 
-void SetNumberText(HWND dialog, int id, long value)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%ld", value);
-    SetDlgItemTextA(dialog, id, text);
-}
-
 void Initialise(HWND dialog, PluginController* controller, HWND parent)
 {
     TimeEntryParams& params = controller->timeEntry;
@@ -60,8 +53,8 @@ void Initialise(HWND dialog, PluginController* controller, HWND parent)
         if (const char* base = BaseName(params.GetFormat()))
             SetDlgItemTextA(dialog, IDC_ENTRY_BASE, base);
     } else {
-        SetNumberText(dialog, IDC_ENTRY_FIELD, params.GetValue());
-        SetNumberText(dialog, IDC_ENTRY_PREVIEW, params.GetValue());
+        SetDlgItemInt(dialog, IDC_ENTRY_FIELD, params.GetValue(), TRUE);
+        SetDlgItemInt(dialog, IDC_ENTRY_PREVIEW, params.GetValue(), TRUE);
         char prompt[260];
         params.GetPrompt(prompt, sizeof prompt);
         SetDlgItemTextA(dialog, IDC_ENTRY_BASE, prompt);
@@ -83,7 +76,7 @@ void UpdatePreview(HWND dialog, const TimeEntryParams& params)
         params.GetBounds(&lower, &upper);
         long value = ReadNumber(typed);
         value = value < lower ? lower : value > upper ? upper : value;
-        SetNumberText(dialog, IDC_ENTRY_PREVIEW, value);
+        SetDlgItemInt(dialog, IDC_ENTRY_PREVIEW, value, TRUE);
     }
 }
 
