@@ -5,6 +5,7 @@
 #include "tools/quorhost/CrashReport.h"
 #include "tools/quorhost/DialogDriver.h"
 #include "tools/quorhost/ExportRun.h"
+#include "tools/quorhost/Output.h"
 #include "tools/quorhost/PositionProgress.h"
 #include "tools/quorhost/RecordReport.h"
 #include "tools/quorhost/SettingsFile.h"
@@ -25,13 +26,6 @@ constexpr int16_t kCommandLocate = 4;
 constexpr int16_t kCommandExport = 10;
 constexpr int16_t kCommandName = 12;
 constexpr size_t kNameBufferLength = 256;
-
-void PrintLine(const std::string& line)
-{
-    std::printf("%s\n", line.c_str());
-    // A crash in the next call must not take this line with it.
-    std::fflush(stdout);
-}
 
 // ", positions shown 12 (last frame 107892)" when the module showed any.
 std::string PositionsText()

@@ -1,5 +1,7 @@
 #include "tools/quorhost/DialogDriver.h"
 
+#include "tools/quorhost/Output.h"
+
 #include <cstdio>
 #include <string>
 
@@ -17,8 +19,7 @@ constexpr UINT kCloseRetryMs = 1000;
 
 void Report(const std::string& text)
 {
-    std::printf("  dialog: %s\n", text.c_str());
-    std::fflush(stdout);
+    PrintDetail("dialog: " + text);
 }
 
 bool HasClass(HWND window, const char* name)

@@ -5,6 +5,7 @@
 #include "tools/quorhost/DialogDriver.h"
 #include "tools/quorhost/HostTimecode.h"
 #include "tools/quorhost/MessageBoxes.h"
+#include "tools/quorhost/Output.h"
 #include "tools/quorhost/Playout.h"
 
 #include <windows.h>
@@ -22,12 +23,6 @@ constexpr int32_t kPhasePoll = 2;
 constexpr int32_t kPhaseEnd = 3;
 constexpr int16_t kFinished = 7;
 constexpr int16_t kRunning = 0;
-
-void Line(const std::string& text)
-{
-    std::printf("  %s\n", text.c_str());
-    std::fflush(stdout);
-}
 
 std::string Fixed(double value, int decimals)
 {
@@ -124,33 +119,33 @@ Ending FollowPrint(const HostCommand& command, Playout& playout, bool fromModule
         // Read afresh each time: the module may clear it.
         const PrintToTapeCallbackFn callback = env.record.printCallback;
         if (!callback) {
-            Line("print: the module gave no print callback, so the print cannot be followed");
+            PrintDetail("print: the module gave no print callback, so the print cannot be followed");
             return Ending::NoCallback;
         }
         const int16_t polled = callback(env.Handle(), kPhasePoll);
         if (!anyShown || polled != shown)
-            Line("callback 2: " + std::to_string(polled));
+            PrintDetail("callback 2: " + std::to_string(polled));
         shown = polled;
         anyShown = true;
 
         const Playout::State state = playout.Current();
         if (state.cued && !signalShown) {
             signalShown = true;
-            Line(SignalText(state, fromModule, startedAt));
+            PrintDetail(SignalText(state, fromModule, startedAt));
         }
         if (polled == kFinished)
             return Ending::ModuleEnded;
         if (polled != kRunning)
             return Ending::PollFailed;
         if (state.played) {
-            Line("print: program played, " + std::to_string(command.frames) + " frames at " + RateText(reportedRate) +
-                 " fps and " + std::to_string(Playout::kMarginMs) + " ms");
+            PrintDetail("print: program played, " + std::to_string(command.frames) + " frames at " +
+                        RateText(reportedRate) + " fps and " + std::to_string(Playout::kMarginMs) + " ms");
             return Ending::Played;
         }
         if (Aborted())
             return Ending::UserAbort;
         if (!state.cued && NowSeconds() - startedAt >= command.signalTimeoutSeconds) {
-            Line("print: no signal within " + std::to_string(command.signalTimeoutSeconds) + " s");
+            PrintDetail("print: no signal within " + std::to_string(command.signalTimeoutSeconds) + " s");
             return Ending::NoSignal;
         }
         WaitPumping(ExportRun::kPollMs);
@@ -164,11 +159,11 @@ void ReportTape(const DeckInspection& deck, const std::vector<TapeSegment>& befo
     std::vector<TapeSegment> after;
     deck.TapeLog(after);
     for (const TapeSegment& segment : after)
-        Line("tape: " + segment.text);
+        PrintDetail("tape: " + segment.text);
     if (after.empty())
-        Line("tape: nothing recorded");
+        PrintDetail("tape: nothing recorded");
     const std::vector<TapeSegment> recorded(after.begin() + std::min(before.size(), after.size()), after.end());
-    Line("report: " + PrintVerdict(signalled, atSignal, recorded));
+    PrintDetail("report: " + PrintVerdict(signalled, atSignal, recorded));
 }
 
 } // namespace
@@ -192,8 +187,8 @@ std::string ExportRun::Run(const HostCommand& command)
     if (printEvent)
         ResetEvent(printEvent);
     else
-        Line(std::string("print: no event \"") + kPrintEventName + "\" (error " + std::to_string(GetLastError()) +
-             "): the program starts with the print, not with the deck");
+        PrintDetail(std::string("print: no event \"") + kPrintEventName + "\" (error " +
+                    std::to_string(GetLastError()) + "): the program starts with the print, not with the deck");
 
     const int reportedRate = record.frameRate;
     ParentWindow parent(record);
@@ -210,14 +205,15 @@ std::string ExportRun::Run(const HostCommand& command)
         started = exportCall_();
     }
     const double startedAt = NowSeconds();
-    Line("export 10: " + std::to_string(started) +
-         (record.printCallback ? ", print callback set" : ", no print callback"));
+    PrintDetail("export 10: " + std::to_string(started) +
+                (record.printCallback ? ", print callback set" : ", no print callback"));
 
     std::string summary;
     if (started != kRunning) {
         playout.Stop();
         if (printEvent) {
-            Line(WaitForSingleObject(printEvent, 0) == WAIT_OBJECT_0 ? "print: event set" : "print: event not set");
+            const bool set = WaitForSingleObject(printEvent, 0) == WAIT_OBJECT_0;
+            PrintDetail(set ? "print: event set" : "print: event not set");
             CloseHandle(printEvent);
         }
         return started == 5 ? "cancelled (5)" : "not started (" + std::to_string(started) + ")";
@@ -235,19 +231,19 @@ std::string ExportRun::Run(const HostCommand& command)
         int16_t ended = -1;
         if (callback) {
             ended = callback(env.Handle(), kPhaseEnd);
-            Line("callback 3: " + std::to_string(ended));
+            PrintDetail("callback 3: " + std::to_string(ended));
         } else {
-            Line("callback 3: not called, the module cleared its callback");
+            PrintDetail("callback 3: not called, the module cleared its callback");
         }
         const int16_t reset = exportCall_();
-        Line("export 10: " + std::to_string(reset));
+        PrintDetail("export 10: " + std::to_string(reset));
         summary = ended == kFinished && reset == kFinished ? "finished"
                                                            : "ended, callback 3 gave " + std::to_string(ended) +
                                                                  ", export 10 gave " + std::to_string(reset);
     } else {
         // Command 10 while the print runs is how the editor stops it.
         const int16_t stopped = exportCall_();
-        Line("export 10: " + std::to_string(stopped));
+        PrintDetail("export 10: " + std::to_string(stopped));
         const char* why = ending == Ending::ModuleEnded  ? "ended by the module"
                           : ending == Ending::NoSignal   ? "aborted, no signal"
                           : ending == Ending::UserAbort  ? "aborted"
@@ -260,7 +256,7 @@ std::string ExportRun::Run(const HostCommand& command)
     if (deck.Available())
         ReportTape(deck, before, signalled, state.deck);
     else
-        Line(std::string("report: deck time unavailable, ") + (signalled ? "event signalled" : "no event"));
+        PrintDetail(std::string("report: deck time unavailable, ") + (signalled ? "event signalled" : "no event"));
     if (printEvent)
         CloseHandle(printEvent);
     return summary;

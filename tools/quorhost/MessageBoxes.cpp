@@ -1,5 +1,7 @@
 #include "tools/quorhost/MessageBoxes.h"
 
+#include "tools/quorhost/Output.h"
+
 #include <cstdio>
 #include <string>
 
@@ -112,8 +114,7 @@ void MessageBoxMonitor::Handle(HWND window)
         char caption[256] = {}, text[1024] = {};
         GetWindowTextA(window, caption, sizeof caption);
         GetDlgItemTextA(window, kMessageTextId, text, sizeof text);
-        std::printf("  message: %s: %s\n", OneLine(caption).c_str(), OneLine(text).c_str());
-        std::fflush(stdout);
+        PrintDetail("message: " + OneLine(caption) + ": " + OneLine(text));
     }
     // OK first; a box without it is answered with the next button it may
     // have, one a scan, until it goes.

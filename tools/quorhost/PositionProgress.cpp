@@ -1,5 +1,7 @@
 #include "tools/quorhost/PositionProgress.h"
 
+#include "tools/quorhost/Output.h"
+
 #include "tools/hostkit/HostEnvironment.h"
 #include "tools/quorhost/RecordReport.h"
 
@@ -25,8 +27,7 @@ void ShowPosition(int32_t frame, int32_t /*reference*/)
         return;
     gPrinted = true;
     gLastLine = now;
-    std::printf("  position %s\n", DescribeFrame(frame, *gRecord).c_str());
-    std::fflush(stdout);
+    PrintDetail("position " + DescribeFrame(frame, *gRecord));
 }
 
 } // namespace
