@@ -203,6 +203,12 @@ bool ParseBoard(const std::string& entry, const std::string& where, std::vector<
         } else if (key == "truncate") {
             if (!ParseNumber(value, &board.deck.faults.truncateEvery))
                 return bad("truncate is a count of replies, 0 for never");
+        } else if (key == "overlong") {
+            if (!ParseNumber(value, &board.deck.faults.overlongEvery))
+                return bad("overlong is a count of replies, 0 for never");
+        } else if (key == "random") {
+            if (!ParseNumber(value, &board.deck.faults.randomSeed))
+                return bad("random is a seed, 0 for real replies");
         } else if (key == "unplug") {
             if (!ParseMs(value, kMaxUnplugMs, &board.deck.faults.unplugAfterMs))
                 return bad("unplug is 0 to 86400000 ms");

@@ -13,6 +13,9 @@ struct DeckFaults {
     bool nakAll = false;          // refuses every command with a NAK
     uint32_t garbleEvery = 0;     // every Nth reply has a byte corrupted (0 never)
     uint32_t truncateEvery = 0;   // every Nth reply loses its second half (0 never)
+    uint32_t overlongEvery = 0;   // every Nth reply runs on with 40 more bytes (0 never)
+    // Non-zero: every reply is replaced by 1 to 40 random bytes from this seed.
+    uint32_t randomSeed = 0;
     // Goes away this long after the first byte it hears (negative: never):
     // from then on it neither hears nor answers.
     double unplugAfterMs = -1;

@@ -164,11 +164,40 @@ void VirtualVtr::Answer(std::vector<uint8_t> bytes, double atMs, std::vector<Dec
     }
     if (faults_.truncateEvery != 0 && replies_ % faults_.truncateEvery == 0)
         bytes.resize(std::max<size_t>(1, bytes.size() / 2));
+    if (faults_.overlongEvery != 0 && replies_ % faults_.overlongEvery == 0)
+        bytes.insert(bytes.end(), 40, bytes.back());
+    if (faults_.randomSeed != 0)
+        bytes = RandomReply();
     // A reply waits for the one still going out.
     const double start = std::max(atMs + latencyMs_, lineFreeMs_);
     lineFreeMs_ = start + kWireByteMs * static_cast<double>(bytes.size());
     Log(LoggedPacket::Direction::ToController, start, bytes);
     out->push_back({std::move(bytes), start});
+}
+
+std::vector<uint8_t> VirtualVtr::RandomReply()
+{
+    if (random_ == 0)
+        random_ = faults_.randomSeed;
+    auto next = [this] {
+        // xorshift32: the same seed gives the same replies on every machine.
+        random_ ^= random_ << 13;
+        random_ ^= random_ >> 17;
+        random_ ^= random_ << 5;
+        return random_;
+    };
+    std::vector<uint8_t> bytes(1 + next() % 40);
+    for (uint8_t& b : bytes)
+        b = static_cast<uint8_t>(next());
+    // Half of them start like a real reply, so the decoding past the header is reached.
+    if (bytes.size() >= 2 && next() % 2 == 0) {
+        static constexpr uint8_t kHeaders[][2] = {{0x10, 0x01}, {0x11, 0x12}, {0x74, 0x04}, {0x78, 0x04},
+                                                  {0x72, 0x20}, {0x73, 0x20}, {0x12, 0x11}};
+        const auto& header = kHeaders[next() % 7];
+        bytes[0] = header[0];
+        bytes[1] = header[1];
+    }
+    return bytes;
 }
 
 void VirtualVtr::Log(LoggedPacket::Direction direction, double ms, const std::vector<uint8_t>& bytes)

@@ -69,6 +69,7 @@ private:
     void Answer(std::vector<uint8_t> bytes, double atMs, std::vector<DeckReply>* out);
     void Nak(uint8_t reasons, double atMs, std::vector<DeckReply>* out);
     void Log(LoggedPacket::Direction direction, double ms, const std::vector<uint8_t>& bytes);
+    std::vector<uint8_t> RandomReply();
     // Builds the reply to a command block (checksum left off); returns the
     // NAK reasons instead when the deck refuses it.
     uint8_t Dispatch(const std::vector<uint8_t>& block, double atMs, std::vector<uint8_t>* reply);
@@ -91,6 +92,7 @@ private:
     double lineFreeMs_ = 0;          // when the last reply's last byte is out
     uint32_t replies_ = 0;
     uint8_t noise_ = 0x5A;
+    uint32_t random_ = 0;
 
     std::deque<LoggedPacket> packets_;
     uint64_t packetsDropped_ = 0;

@@ -88,6 +88,20 @@ TEST(DeckProtocol, FaultsShowOnTheWire)
     EXPECT_NE(Hex(noisy.Send({0x20, 0x00})), "10 01 11");    // third: garbled
 
     s = {};
+    s.faults.overlongEvery = 1;
+    DeckClient overlong(s);
+    EXPECT_EQ(overlong.Send({0x20, 0x00}).size(), 43u) << "the ack runs on past its checksum";
+
+    s = {};
+    s.faults.randomSeed = 7;
+    DeckClient random(s), again(s);
+    for (int i = 0; i < 20; ++i) {
+        const std::vector<uint8_t> reply = random.Send({0x61, 0x0C, 0x01});
+        EXPECT_TRUE(reply.size() >= 1 && reply.size() <= 40) << reply.size();
+        EXPECT_EQ(Hex(reply), Hex(again.Send({0x61, 0x0C, 0x01}))) << "a seed gives the same replies";
+    }
+
+    s = {};
     s.faults.unplugAfterMs = 50;
     DeckClient unplugged(s);
     unplugged.Command({0x20, 0x01});

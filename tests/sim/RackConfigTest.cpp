@@ -89,7 +89,7 @@ TEST(RackConfig, DeckSettingsPerBoard)
     RackConfig config;
     std::string error;
     ASSERT_TRUE(ParseRackConfig("type=4; tc=00:01:00:00 tcfmt=30NDF tape=no remote=0 inhibit=yes latency=2.5"
-                                " silent=yes nak=1 garble=3 truncate=0x4 unplug=250 count=2;"
+                                " silent=yes nak=1 garble=3 truncate=0x4 overlong=5 random=7 unplug=250 count=2;"
                                 " latency=1000 tcfmt=25 tc=23:59:59.24",
                                 &config, &error))
         << error;
@@ -112,6 +112,8 @@ TEST(RackConfig, DeckSettingsPerBoard)
         EXPECT_TRUE(d.faults.silent && d.faults.nakAll);
         EXPECT_EQ(3u, d.faults.garbleEvery);
         EXPECT_EQ(4u, d.faults.truncateEvery);
+        EXPECT_EQ(5u, d.faults.overlongEvery);
+        EXPECT_EQ(7u, d.faults.randomSeed);
         EXPECT_DOUBLE_EQ(250, d.faults.unplugAfterMs);
     }
 
