@@ -15,7 +15,19 @@ constexpr double kEjectMs = 1500.0;
 // end); the bound only guards against a state that keeps re-arming itself.
 constexpr int kMaxEventsPerAdvance = 64;
 
+// Winding at full speed plus a run-in and run-out that grow with the
+// distance: a frame away takes about 0.1 s, an hour away over a minute.
+double WindMs(const TapeFormat& format, double frames)
+{
+    return frames == 0 ? 0.0 : frames * format.FrameMs() / kMaxTapeSpeed + std::min(60.0 * std::sqrt(frames), 1500.0);
+}
+
 }  // namespace
+
+double CueMs(const TapeFormat& format, int64_t frames)
+{
+    return WindMs(format, std::fabs(static_cast<double>(frames))) + kSettleMs;
+}
 
 DeckTransport::DeckTransport(const TapeFormat& format, int64_t startFrame, bool tapeIn, double nowMs)
     : format_(format),
@@ -167,12 +179,7 @@ bool DeckTransport::CanMove() const
 void DeckTransport::StartSeek(int64_t target, double nowMs)
 {
     Park(TransportMode::Seeking, nowMs);
-    const double distance = std::fabs(static_cast<double>(target) - anchorPos_);
-    // Winding at full speed plus a run-in and run-out that grow with the
-    // distance: a frame away takes about 0.1 s, an hour away over a minute.
-    const double windMs = distance == 0
-                              ? 0.0
-                              : distance * format_.FrameMs() / kMaxTapeSpeed + std::min(60.0 * std::sqrt(distance), 1500.0);
+    const double windMs = WindMs(format_, std::fabs(static_cast<double>(target) - anchorPos_));
     speed_ = windMs == 0 ? 0.0 : (static_cast<double>(target) - anchorPos_) * format_.FrameMs() / windMs;
     seekTarget_ = target;
     seekArrived_ = false;

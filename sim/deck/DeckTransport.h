@@ -22,6 +22,10 @@ constexpr uint32_t kPostrollSeconds = 2;     // of timecode, past the out point
 
 enum class RecordKind { Crash, Insert, Assemble };
 
+// How long a cue over `frames` of tape takes, from the command to parked:
+// the wind, then the servo settling on the frame.
+double CueMs(const TapeFormat& format, int64_t frames);
+
 // Frames first to last (inclusive) written on the channels given in one
 // take; a take whose channels change over its length gives one segment for
 // each stretch.

@@ -3,6 +3,7 @@
 // one per timer tick inside the dialog's own modal loop (and inside any
 // dialog nested in it), with clicks, typing and drop-down choices.
 #include "host/ModuleGlobals.h"
+#include "support/DialogWindows.h"
 #include "ui/ColourScheme.h"
 
 #include <gtest/gtest.h>
@@ -57,31 +58,6 @@ private:
     int idleTicks_ = 0;
     UINT_PTR timer_ = 0;
 };
-
-inline BOOL CALLBACK FindInputDialog(HWND window, LPARAM out)
-{
-    char name[16] = {};
-    GetClassNameA(window, name, sizeof name);
-    if (std::string(name) == "#32770" && IsWindowVisible(window) && IsWindowEnabled(window)) {
-        *reinterpret_cast<HWND*>(out) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The uppermost dialog of this thread that takes input.
-inline HWND CurrentDialog()
-{
-    HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindInputDialog, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-inline void Click(HWND dialog, int id)
-{
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
 
 inline std::string Text(HWND dialog, int id)
 {

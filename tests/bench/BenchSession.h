@@ -1,0 +1,82 @@
+#pragma once
+// What the benchmarks share: the editor's side of xDevice on the simulated
+// rack, a look at the virtual deck and at what crossed its line, a clock,
+// and timed steps inside the module's modal loops.
+#include "host/DeviceRecord.h"
+#include "support/DialogWindows.h"
+#include "sim/deck/VirtualVtr.h"
+#include "tools/hostkit/HostEnvironment.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class DeviceControlPort;
+
+namespace bench {
+
+double NowMs();
+
+struct Spread {
+    double median = 0;
+    double worst = 0;
+};
+Spread SpreadOf(std::vector<double> samples);
+
+// A fresh rack of `boards` type-4 boards, each with a deck set up as given.
+void ConfigureDecks(const sim::DeckSettings& deck, int boards = 1);
+
+int16_t Call(int16_t selector);
+int16_t Execute(int16_t command, int16_t mode = 0, int32_t frames = 0, int16_t preroll = 0);
+DeviceRecord& Record();
+// The first port of the running module, or null.
+DeviceControlPort* Port();
+
+// Runs `fn` on board 0's deck at the rack's present time.
+void WithDeck(const std::function<void(sim::VirtualVtr& deck, double nowMs)>& fn);
+int64_t DeckFrame();
+sim::TransportMode DeckMode();
+
+// What crossed the deck's line since the last call; the log is emptied.
+struct WireUse {
+    int exchanges = 0;           // command blocks the deck heard
+    double bytes = 0;            // both ways
+    std::vector<double> timeSenseMs;   // when each time sense arrived, deck time
+    std::vector<double> autoEditMs;    // when each auto edit or preview arrived
+};
+WireUse DrainWire(int boards = 1);
+// The shortest an exchange pattern can take: every byte on the wire, and
+// for every command the deck's latency and the quiet window that ends the
+// collection of its reply.
+double WireFloorMs(const WireUse& use, double latencyMs);
+
+void PumpMessages();
+// Pumps this thread's messages until `done` holds; false after `ms`.
+bool WaitUntil(const std::function<bool()>& done, double ms);
+
+// Steps run from a thread timer, each `afterMs` after the one before; the
+// next modal loop this thread enters dispatches them.
+class TimedSteps {
+public:
+    struct Step {
+        double afterMs;
+        std::function<void()> run;
+    };
+    explicit TimedSteps(std::vector<Step> steps);
+    ~TimedSteps();
+    TimedSteps(const TimedSteps&) = delete;
+    TimedSteps& operator=(const TimedSteps&) = delete;
+    bool Finished() const { return next_ >= steps_.size(); }
+
+private:
+    static void __stdcall Tick(HWND, UINT, UINT_PTR, DWORD);
+    std::vector<Step> steps_;
+    size_t next_ = 0;
+    double lastMs_ = 0;
+    UINT_PTR timer_ = 0;
+};
+
+// CPU time of a thread so far, ms.
+double ThreadCpuMs(HANDLE thread);
+
+}  // namespace bench

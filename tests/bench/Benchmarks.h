@@ -1,0 +1,21 @@
+#pragma once
+// The benchmark's parts, each adding its rows to the table.
+#include "bench/BenchTable.h"
+
+namespace bench {
+
+struct Scale {
+    int exchanges;        // samples of each deck exchange
+    int editsPerFormat;
+    int locatesPerFormat;
+    double idleMs;        // the export dialog left alone
+    int initialisations;
+};
+
+void MeasureDeckLink(const Scale& scale, BenchTable* table);
+void MeasureInitialiseWithEightBoards(const Scale& scale, BenchTable* table);
+void MeasureIdleExportDialog(const Scale& scale, BenchTable* table);
+void MeasureInsertEdits(const Scale& scale, BenchTable* table);
+void MeasureLocates(const Scale& scale, BenchTable* table);
+
+}  // namespace bench
