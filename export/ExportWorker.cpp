@@ -113,7 +113,12 @@ private:
             if (!SleepUnlessStopped(kRecordWaitMs))
                 return;
             port_->MarkRecording();
-            port_->Deck().Record();
+            // A deck that neither took the record nor shows it recording
+            // (gone, or refusing) must not have the playout started for it:
+            // the editor's wait for the signal ends the export instead.
+            char mode[kTextBytes] = {};
+            if (!port_->Deck().Record() && !(port_->Deck().GetMode(mode) && std::strcmp(mode, "Record") == 0))
+                return;
             if (!SleepUnlessStopped(port_->DelayMs()))
                 return;
             NxSetEvent(controller_->exportEvent);
