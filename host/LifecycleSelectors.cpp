@@ -113,6 +113,21 @@ void ReportCurrentPort(PluginController* controller, DeviceRecord* record)
         ReportPortOffline(controller, record);
 }
 
+// A module already set up loads only the current slot of the editor's
+// block; what it did not trust must not stay with the editor either.
+void ReplaceUntrustedParts(const PluginController* controller, PersistedSettings* block)
+{
+    const PersistedSettings& own = controller->persisted;
+    if (block->selectedPort < 0 || block->selectedPort >= controller->portCount)
+        block->selectedPort = own.selectedPort;
+    block->embeddedTcCapture = block->embeddedTcCapture ? 1 : 0;
+    for (int slot = 0; slot < kMaxPorts; ++slot) {
+        DeviceControlPort* port = controller->ports[slot];
+        if (!port || !port->AcceptsSettings(block->ports[slot]))
+            block->ports[slot] = own.ports[slot];
+    }
+}
+
 } // namespace
 
 int16_t SelectInitialise(DeviceRecord* record)
@@ -186,6 +201,7 @@ int16_t SelectRestart(DeviceRecord* record)
     } else {
         ReportPortOffline(controller, record);
     }
+    ReplaceUntrustedParts(controller, block);
     controller->statusPollCounter = kStatusPollNow;
     return 0;
 }

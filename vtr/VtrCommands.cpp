@@ -34,6 +34,19 @@ void PutBcdDigits(char* out, uint8_t bcd)
     out[1] = NibbleDigit(bcd);
 }
 
+// The time bytes with their flag bits masked off and read as the text shows
+// them (a nibble past 9 as 0) name a time of day.
+bool IsTimeOfDay(const uint8_t data[4])
+{
+    static const uint8_t kMasks[4] = {0x3F, 0x7F, 0x7F, 0x3F};
+    static const uint32_t kLimits[4] = {29, 59, 59, 23};
+    for (int i = 0; i < 4; ++i) {
+        if (FromBcd(static_cast<uint8_t>(data[i] & kMasks[i])) > kLimits[i])
+            return false;
+    }
+    return true;
+}
+
 void WriteZeroTime(char* out, char separator)
 {
     std::strcpy(out, "00:00:00:00");
@@ -130,8 +143,9 @@ bool CSerialVtrControl::ReadTimeData(uint8_t data[4])
                                ? static_cast<uint8_t>(controlSettings_.sourceIndex + 1)
                                : 1;
     // Only a whole time-data block counts: after a refusal or a garbled
-    // answer the buffer holds no time, and must not be read as one.
-    if (!Exchange({0x61, 0x0C, source}) || !ReplyIsBlock(0x74, 0xFF))
+    // answer the buffer holds no time, and must not be read as one. A block
+    // whose checksum holds by chance can still carry fields past a day.
+    if (!Exchange({0x61, 0x0C, source}) || !ReplyIsBlock(0x74, 0xFF) || !IsTimeOfDay(reply_ + 2))
         return false;
     std::memcpy(data, reply_ + 2, 4);
     return true;

@@ -36,6 +36,9 @@ constexpr double kHourMs = 3600e3;
 constexpr double kLongJumpsMs[] = {30e3, 120e3, 600e3, 2400e3, kHourMs, 3 * kHourMs, 12 * kHourMs, 30 * kHourMs};
 constexpr double kLatenciesMs[] = {1.0, 0.0, 0.3, 12.0};
 constexpr size_t kLongestReply = 3 + 15;
+// What the over-long fault adds, and the most a random reply holds.
+constexpr size_t kOverrun = 40;
+constexpr size_t kLongestRandomReply = 40;
 // One poll at the due time must deal with what was due; a few more allow
 // for a deck that times out in stages, a thousand means it never settles.
 constexpr int kMaxPollsPerStep = 1000;
@@ -67,6 +70,8 @@ sim::DeckFaults FaultsOf(uint8_t b)
     case 0x0D: f.unplugAfterMs = 40.0 * n; break;
     case 0x0C: f.garbleEvery = 1 + n; break;
     case 0x0B: f.truncateEvery = 1 + n; break;
+    case 0x0A: f.overlongEvery = 1 + n; break;
+    case 0x09: f.randomSeed = 0x9E3779B9u * (n + 1); break;
     default: break;
     }
     return f;
@@ -297,7 +302,7 @@ private:
         const sim::DeckFaults& faults = vtr_.Faults();
         if (faults.silent && !replies.empty())
             Fail("a silent deck answered %s", Hex(replies[0].bytes).c_str());
-        const bool intact = faults.garbleEvery == 0 && faults.truncateEvery == 0;
+        const bool intact = faults.garbleEvery == 0 && faults.truncateEvery == 0 && faults.randomSeed == 0;
         for (size_t i = 0; i < replies.size(); ++i) {
             const DeckReply& r = replies[i];
             const std::string bytes = Hex(r.bytes);
@@ -307,16 +312,29 @@ private:
                     bytes.c_str(), r.startMs, cause, latencyMs_);
             if (i > 0 && r.startMs < replies[i - 1].startMs)
                 Fail("reply %s starts before the one handed out ahead of it", bytes.c_str());
-            if (r.bytes.empty() || r.bytes.size() > kLongestReply)
+            // Random replies stand in for whatever the others would have been.
+            const size_t longest = faults.randomSeed != 0 ? kLongestRandomReply
+                                   : kLongestReply + (faults.overlongEvery != 0 ? kOverrun : 0);
+            if (r.bytes.empty() || r.bytes.size() > longest)
                 Fail("a reply of %zu bytes: %s", r.bytes.size(), bytes.c_str());
             if (!intact)
                 continue;
-            if (r.bytes.size() != 3u + (r.bytes[0] & 0x0Fu))
-                Fail("reply %s: its first byte gives %u bytes", bytes.c_str(), 3u + (r.bytes[0] & 0x0Fu));
+            const size_t block = 3u + (r.bytes[0] & 0x0Fu);
+            size_t length = r.bytes.size();
+            if (faults.overlongEvery != 0 && length > block) {
+                // A whole block, then its checksum over and over.
+                if (length != block + kOverrun ||
+                    std::count(r.bytes.begin() + block, r.bytes.end(), r.bytes[block - 1]) != long(kOverrun))
+                    Fail("an over-long reply %s is no block followed by %zu copies of its last byte", bytes.c_str(),
+                        kOverrun);
+                length = block;
+            }
+            if (length != block)
+                Fail("reply %s: its first byte gives %zu bytes", bytes.c_str(), block);
             uint8_t sum = 0;
-            for (size_t j = 0; j + 1 < r.bytes.size(); ++j)
+            for (size_t j = 0; j + 1 < length; ++j)
                 sum = static_cast<uint8_t>(sum + r.bytes[j]);
-            if (sum != r.bytes.back())
+            if (sum != r.bytes[length - 1])
                 Fail("reply %s: checksum should be %02X", bytes.c_str(), sum);
             if (faults.nakAll && (r.bytes[0] != 0x11 || r.bytes[1] != 0x12))
                 Fail("a deck that refuses everything answered %s", bytes.c_str());
@@ -328,8 +346,8 @@ private:
     void CheckTimeData(const DeckReply& r)
     {
         const sim::DeckFaults& faults = vtr_.Faults();
-        if (faults.garbleEvery != 0 || faults.truncateEvery != 0 || r.bytes.size() != 7 || r.bytes[0] != 0x74 ||
-            (r.bytes[1] != 0x04 && r.bytes[1] != 0x06))
+        if (faults.garbleEvery != 0 || faults.truncateEvery != 0 || faults.randomSeed != 0 || r.bytes.size() != 7 ||
+            r.bytes[0] != 0x74 || (r.bytes[1] != 0x04 && r.bytes[1] != 0x06))
             return;
         const sim::DeckTransport& t = vtr_.Transport(now_);
         sim::TimeLabel label;
@@ -526,6 +544,9 @@ std::vector<std::vector<uint8_t>> FuzzSeeds()
                         .Special(12, {0x2B}).Senses().Senses().Special(12, {0x0E}).Senses()
                         .Special(12, {0x0F}).Senses().Special(12, {0x1D}).Senses().Wait(100).Senses()
                         .Special(11).Senses().Special(11).Special(12, {0x00}).Senses().Bytes());
+    // Over-long replies every second time, then random ones.
+    seeds.push_back(Script(3, 0x01, 0x1A).Command(0x20, 0x01).Senses().Senses().Special(12, {0x29}).Senses()
+                        .Command(0x20, 0x00).Senses().Bytes());
     // Blocks cut short, slow, in pieces, with a bad checksum or unknown.
     seeds.push_back(Script(3, 0x01)
                         .Raw({0x24, 0x31, 0x00}).Wait(15).Command(0x20, 0x01)
