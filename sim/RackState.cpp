@@ -19,7 +19,11 @@ class FineTimer {
 public:
     FineTimer()
     {
-        winmm_ = LoadLibraryA("winmm.dll");
+        // Loaded once and kept: the service thread starts with every board
+        // opened, and each unload of winmm leaves registry handles behind
+        // under Wine.
+        static const HMODULE winmm = LoadLibraryA("winmm.dll");
+        winmm_ = winmm;
         if (!winmm_)
             return;
         begin_ = Lookup("timeBeginPeriod");
@@ -30,8 +34,6 @@ public:
     {
         if (active_)
             end_(1);
-        if (winmm_)
-            FreeLibrary(winmm_);
     }
     FineTimer(const FineTimer&) = delete;
     FineTimer& operator=(const FineTimer&) = delete;

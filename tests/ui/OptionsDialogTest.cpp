@@ -219,8 +219,8 @@ TEST_F(OptionsDialog, OffsetEntryClampsToThirtyFrames)
 {
     auto enter = [&](const char* typed) {
         return [this, typed] {
-            HWND entry = CurrentDialog();
-            ASSERT_NE(Dialog(), entry) << "the offset entry did not open";
+            HWND entry = OtherDialog(Dialog());
+            ASSERT_NE(nullptr, entry) << "the offset entry did not open";
             SetDlgItemTextA(entry, IDC_ENTRY_FIELD, typed);
             Click(entry, IDC_ENTRY_OK);
         };
