@@ -38,7 +38,10 @@ private:
     void Read()
     {
         char text[sizeof current_];
-        ReportDeckPosition(port_, record_, text);
+        // No time from the deck reads as zeros, which must not pass for a
+        // cue or target of 00:00:00:00: it reads as no position at all.
+        if (ReportDeckPosition(port_, record_, text) != 0)
+            std::strcpy(text, kNoTimecode);
         if (std::strcmp(text, current_) != 0)
             lastMoveTick_ = GetTickCount();
         std::memcpy(current_, text, sizeof current_);
@@ -56,6 +59,10 @@ private:
     }
     int32_t CompareToTarget()
     {
+        // Without a position, keep waiting: a deck that has gone is ended
+        // by the stall check, one lost reply costs nothing.
+        if (std::strcmp(current_, kNoTimecode) == 0)
+            return 2;
         int32_t result = 1;
         CompareTimecodeText(current_, target_, &result);
         return result;

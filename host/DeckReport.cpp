@@ -60,12 +60,12 @@ int32_t ReportDeckPosition(DeviceControlPort* port, DeviceRecord* record, char* 
     record->dropFrame = rate.dropFrame;
 
     char deckText[32] = {};
-    port->GetTimecodeText(deckText);
+    const bool answered = port->ReadTimecodeText(deckText);
     int32_t frames = 0;
     TimecodeTextToFrames(deckText, rate.rate, rate.divisor, rate.dropFrame, &frames);
     record->timecode = frames;
     std::memcpy(text, deckText, 12);
-    return 0;
+    return answered ? 0 : -1;
 }
 
 void ReportOffline(DeviceRecord* record)

@@ -38,7 +38,7 @@ int16_t ModeFromStatusText(DeviceControlPort* port);
 
 // Writes the deck's timecode into the record as a frame count with its
 // rate and drop-frame flag, and copies the timecode text (12 bytes) into
-// `text`. Always 0.
+// `text`. 0; -1 when the deck gave no time (the zero text, frame 0).
 int32_t ReportDeckPosition(DeviceControlPort* port, DeviceRecord* record, char* text);
 
 // The deck is offline: drop frame 0, rate 30, mode 15, frame 0.

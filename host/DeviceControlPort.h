@@ -100,6 +100,8 @@ public:
     int32_t Shuttle(double speed);
     int32_t GoToTimecode(const char* text);
     int32_t GetTimecodeText(char* text);
+    // The same text; false, with the zero text written, when the deck gave none.
+    bool ReadTimecodeText(char* text);
     int32_t GetSpeed(double* speed);
     int32_t GetStatusText(char* text);
 

@@ -91,9 +91,16 @@ const char* DeviceControlPort::ZeroText() const
 
 int32_t DeviceControlPort::GetTimecodeText(char* text)
 {
-    if (!isActive_ || !control_.GetTimecode(text))
-        std::memcpy(text, ZeroText(), sizeof kZeroTimecodeText);
+    ReadTimecodeText(text);
     return 0;
+}
+
+bool DeviceControlPort::ReadTimecodeText(char* text)
+{
+    if (isActive_ && control_.GetTimecode(text))
+        return true;
+    std::memcpy(text, ZeroText(), sizeof kZeroTimecodeText);
+    return false;
 }
 
 int32_t DeviceControlPort::GetSpeed(double* speed)

@@ -17,6 +17,13 @@ namespace {
 // 01;00;00;00 in 30 drop frame, where the decks start.
 constexpr int32_t kOneHour = 107892;
 
+DWORD WINAPI AbortAfterAMoment(LPVOID flag)
+{
+    Sleep(300);
+    InterlockedExchange(static_cast<LONG*>(flag), 1);
+    return 0;
+}
+
 class HostCommands : public DeckRackTest {
 protected:
     HostEnvironment& host = HostEnvironment::Instance();
@@ -218,6 +225,15 @@ TEST_F(HostCommands, LocateGivesUpOnADeckThatGoesAway)
     Execute(4, 0, kOneHour + 3000, 60);
     EXPECT_EQ(0, record.mode);
     EXPECT_EQ(15, Status()) << "the next real read finds the deck gone";
+
+    // A deck that gives no time reads as zeros, which would match a cue and
+    // target of 00:00:00:00 at once; the editor's abort ends this one.
+    HANDLE aborter = CreateThread(nullptr, 0, AbortAfterAMoment, const_cast<LONG*>(&host.abortRequested), 0, nullptr);
+    ASSERT_NE(nullptr, aborter);
+    Execute(4, 0, 0, 60);
+    WaitForSingleObject(aborter, INFINITE);
+    CloseHandle(aborter);
+    EXPECT_EQ(0, record.mode) << "stopped, never reported playing on the target";
 }
 
 TEST_F(HostCommands, ChosenSettingsSurviveCleanupAndRestart)
