@@ -40,8 +40,11 @@ void MeasureLocates(const Scale& scale, BenchTable* table)
         deck.format = id;
         deck.start = {0, 10, 56, 0, false};
         ConfigureDecks(deck);
-        if (Call(kSelectorInitialise) != 0 || !Port()) {
-            std::printf("    %s: Initialise failed\n", format.name);
+        // The port counts time as the deck's tape does: its formats are
+        // listed in the deck's order.
+        if (Call(kSelectorInitialise) != 0 || !Port() || Port()->SetTimecodeFormat(static_cast<int32_t>(id)) != 0) {
+            std::printf("    %s: no port in this format\n", format.name);
+            Call(kSelectorCleanup);
             continue;
         }
         const HostTimecodeRate rate = HostRateOf(Port());
