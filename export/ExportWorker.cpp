@@ -169,10 +169,13 @@ private:
             return;
         uint8_t preview = 0;
         port_->GetPreviewFlag(&preview);
-        if (preview)
-            deck.Preview();
-        else
-            deck.AutoEdit();
+        if (!(preview ? deck.Preview() : deck.AutoEdit())) {
+            // A deck that did not take the edit (the command or its presets
+            // lost on the line, or refused) stays parked, and the record
+            // point would never come: cue again and set the edit up afresh.
+            deck.CueToTimecode(port_->CueText());
+            return;
+        }
         port_->SetEditIssued(true);
         refresh_ = true;
     }

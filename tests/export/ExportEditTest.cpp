@@ -4,6 +4,8 @@
 #include "export/ExportFixture.h"
 #include "resources/DialogIds.h"
 
+#include <algorithm>
+
 namespace {
 
 class ExportEdit : public ExportTest {
@@ -93,6 +95,31 @@ TEST_F(ExportEdit, MissedRecordPointIsRecuedAndRetried)
     EXPECT_FALSE(EventSet());
 
     EXPECT_EQ(in, FrameWhenSignalled(20000)) << "the retried edit signals on the record point";
+    WaitForEditEnd();
+    EndExport();
+}
+
+TEST_F(ExportEdit, AnEditTheDeckDidNotTakeIsSetUpAgain)
+{
+    PrepareInsert("01:00:05:00", 15);
+    StartExport();
+    // The deck refuses everything from its arrival on the cue point until
+    // it has refused the auto edit: it stays parked there.
+    const int64_t cue = FrameOf("01:00:03:00");
+    ASSERT_TRUE(WaitFor([&] { return DeckFrame() == cue && DeckMode() != sim::TransportMode::Seeking; }, 20000));
+    sim::DeckFaults refusing;
+    refusing.nakAll = true;
+    SetFaults(refusing);
+    Drain();
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            const std::vector<std::string> sent = Sent();
+            return std::any_of(sent.begin(), sent.end(), [](const std::string& s) { return s == "20 42 62"; });
+        },
+        5000));
+    SetFaults({});
+    EXPECT_FALSE(Port().IsEditIssued());
+    EXPECT_EQ(FrameOf("01:00:05:00"), FrameWhenSignalled(20000)) << "the edit set up again signals on time";
     WaitForEditEnd();
     EndExport();
 }
