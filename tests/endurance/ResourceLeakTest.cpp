@@ -7,10 +7,9 @@
 #include "resources/DialogIds.h"
 #include "support/MessageBoxWatcher.h"
 #include "support/OpenHandles.h"
-#include "tools/hostkit/HostEnvironment.h"
+#include "host/EditorFixture.h"
 #include "ui/DialogDriving.h"
 #include "ui/DrawingObjects.h"
-#include "vtr/DeckRackFixture.h"
 
 #include <cstring>
 #include <functional>
@@ -35,52 +34,15 @@ void ExpectSame(const Resources& before, const Resources& after, const std::stri
     EXPECT_EQ(before.hostHandles, after.hostHandles) << "host handles left by " << what;
 }
 
-class ResourceLeak : public DeckRackTest {
+class ResourceLeak : public EditorTest {
 protected:
-    HostEnvironment& host = HostEnvironment::Instance();
-    DeviceRecord& record = host.record;
-
     void SetUp() override
     {
         UseTestTemplates();
-        host.ResetRecord();
-        ConfigureDecks(sim::DeckSettings{});
-    }
-
-    void TearDown() override
-    {
-        Call(kSelectorCleanup);
-        EXPECT_EQ(0u, host.LiveHandleCount());
-        host.DisposeAllHandles();
-        DeckRackTest::TearDown();
+        EditorTest::SetUp();
     }
 
     Resources Count() const { return {OpenHandleCount(), LiveDrawingObjects(), host.LiveHandleCount()}; }
-
-    int16_t Call(int16_t selector) { return xDevice(selector, host.Handle()); }
-
-    int16_t Execute(int16_t command)
-    {
-        record.command = command;
-        return Call(kSelectorExecute);
-    }
-
-    // Pumps this thread's messages until `done` holds; false after `ms`.
-    static bool PumpUntil(const std::function<bool()>& done, DWORD ms)
-    {
-        const DWORD start = GetTickCount();
-        while (!done()) {
-            if (GetTickCount() - start > ms)
-                return false;
-            MSG message;
-            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-                TranslateMessage(&message);
-                DispatchMessageA(&message);
-            }
-            Sleep(5);
-        }
-        return true;
-    }
 };
 
 TEST_F(ResourceLeak, HundredInitialiseAndCleanupCyclesLeaveNothing)

@@ -42,31 +42,9 @@ protected:
     DeviceControlPort& Port() { return *controller.ports[0]; }
     HWND Dialog() const { return controller.exportDialog; }
 
-    // Pumps this thread's messages until `done` holds or `ms` have passed.
-    static bool WaitFor(const std::function<bool()>& done, DWORD ms)
-    {
-        const DWORD start = GetTickCount();
-        while (!done()) {
-            if (GetTickCount() - start > ms)
-                return false;
-            MSG message;
-            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-                TranslateMessage(&message);
-                DispatchMessageA(&message);
-            }
-            Sleep(2);
-        }
-        return true;
-    }
+    static bool WaitFor(const std::function<bool()>& done, DWORD ms) { return PumpUntil(done, ms); }
 
     bool EventSet() const { return WaitForSingleObject(controller.exportEvent, 0) == WAIT_OBJECT_0; }
-
-    int64_t DeckFrame()
-    {
-        int64_t frame = -1;
-        WithDeck([&](sim::VirtualVtr& deck, double now) { frame = deck.Transport(now).Frame(now); });
-        return frame;
-    }
 
     // The deck's frame for a timecode of its own format.
     int64_t FrameOf(const char* text)

@@ -3,11 +3,9 @@
 // misbehaves. Every wait is bounded, so that a hang fails a test instead of
 // the run, and every test ends with nothing of the board left held.
 #include "host/DeviceControlPort.h"
-#include "host/ModuleGlobals.h"
+#include "host/EditorFixture.h"
 #include "host/PluginController.h"
-#include "tools/hostkit/HostEnvironment.h"
 #include "ui/DialogDriving.h"
-#include "vtr/DeckRackFixture.h"
 
 #include <functional>
 
@@ -15,39 +13,20 @@
 constexpr int32_t kOneHour = 107892;
 constexpr int16_t kModeOfflineReported = 15;
 
-class EditorFaultTest : public DeckRackTest {
+class EditorFaultTest : public EditorTest {
 protected:
-    HostEnvironment& host = HostEnvironment::Instance();
-    DeviceRecord& record = host.record;
-
     void SetUp() override
     {
         UseTestTemplates();
-        host.ResetRecord();
-        InterlockedExchange(&host.abortRequested, 0);
-        ConfigureDecks(sim::DeckSettings{});
+        EditorTest::SetUp();
     }
 
     void TearDown() override
     {
-        Call(kSelectorCleanup);
-        EXPECT_EQ(0u, host.LiveHandleCount());
-        host.DisposeAllHandles();
+        EditorTest::TearDown();
         EXPECT_EQ(0, Rack().LiveDeviceHandles()) << "a board left open";
         EXPECT_EQ(0, Rack().LiveInfoSets());
         EXPECT_EQ(0, Rack().LiveSubscriptions());
-        DeckRackTest::TearDown();
-    }
-
-    int16_t Call(int16_t selector) { return xDevice(selector, host.Handle()); }
-
-    int16_t Execute(int16_t command, int16_t mode = 0, int32_t frames = 0, int16_t preroll = 0)
-    {
-        record.command = command;
-        record.mode = mode;
-        record.timecode = frames;
-        record.preroll = preroll;
-        return Call(kSelectorExecute);
     }
 
     // A status poll that reads the deck rather than echoing the last mode,
@@ -91,12 +70,5 @@ protected:
         bool unplugged = false;
         WithDeck([&](sim::VirtualVtr& deck, double now) { unplugged = deck.Unplugged(now); });
         return unplugged;
-    }
-
-    int64_t DeckFrame()
-    {
-        int64_t frame = -1;
-        WithDeck([&](sim::VirtualVtr& deck, double now) { frame = deck.Transport(now).Frame(now); });
-        return frame;
     }
 };

@@ -359,6 +359,20 @@ int main(int argc, char** argv)
     return 0;
 }
 
+std::string Quoted(const char* text)
+{
+    if (text == nullptr)
+        return "null";
+    std::string s = "\"";
+    for (const char* p = text; *p != '\0'; ++p) {
+        char hex[8];
+        const unsigned char c = static_cast<unsigned char>(*p);
+        std::snprintf(hex, sizeof hex, c < 0x20 || c >= 0x7F || c == '"' || c == '\\' ? "\\x%02X" : "%c", c);
+        s += hex;
+    }
+    return s + "\"";
+}
+
 void FuzzFailure(const char* prefix, const char* format, va_list args)
 {
     std::fputs(prefix, stderr);

@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
@@ -14,3 +15,6 @@ std::vector<std::vector<uint8_t>> FuzzSeeds();
 // Reports a broken invariant after the target's prefix and aborts, so that
 // the driver's abort handler names the input.
 [[noreturn]] void FuzzFailure(const char* prefix, const char* format, va_list args);
+
+// A text for a message: quoted, its other bytes escaped, or "null".
+std::string Quoted(const char* text);

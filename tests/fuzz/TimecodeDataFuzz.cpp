@@ -35,20 +35,6 @@ namespace {
     FuzzFailure("TimecodeDataFuzz: ", format, args);
 }
 
-std::string Quoted(const char* text)
-{
-    if (text == nullptr)
-        return "null";
-    std::string s = "\"";
-    for (const char* p = text; *p != '\0'; ++p) {
-        char hex[8];
-        const unsigned char c = static_cast<unsigned char>(*p);
-        std::snprintf(hex, sizeof hex, c < 0x20 || c >= 0x7F || c == '"' || c == '\\' ? "\\x%02X" : "%c", c);
-        s += hex;
-    }
-    return s + "\"";
-}
-
 bool IsBcd(uint8_t b) { return (b >> 4) <= 9 && (b & 0x0F) <= 9; }
 
 int32_t Clamp(int64_t v) { return static_cast<int32_t>(v < 0 ? 0 : v > 99 ? 99 : v); }

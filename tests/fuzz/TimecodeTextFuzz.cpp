@@ -41,21 +41,6 @@ constexpr size_t kTextBuffer = 13;
     FuzzFailure("TimecodeTextFuzz: ", format, args);
 }
 
-// A text for a message: quoted, its other bytes escaped, or "null".
-std::string Quoted(const char* text)
-{
-    if (text == nullptr)
-        return "null";
-    std::string s = "\"";
-    for (const char* p = text; *p != '\0'; ++p) {
-        char hex[8];
-        const unsigned char c = static_cast<unsigned char>(*p);
-        std::snprintf(hex, sizeof hex, c < 0x20 || c >= 0x7F || c == '"' || c == '\\' ? "\\x%02X" : "%c", c);
-        s += hex;
-    }
-    return s + "\"";
-}
-
 class Reader {
 public:
     Reader(const uint8_t* data, size_t size) : data_(data), size_(size) {}

@@ -4,9 +4,8 @@
 #include "host/DeviceControlPort.h"
 #include "host/ModuleGlobals.h"
 #include "host/PluginController.h"
+#include "host/EditorFixture.h"
 #include "support/ChosenSettings.h"
-#include "tools/hostkit/HostEnvironment.h"
-#include "vtr/DeckRackFixture.h"
 
 #include <algorithm>
 #include <cmath>
@@ -24,38 +23,8 @@ DWORD WINAPI AbortAfterAMoment(LPVOID flag)
     return 0;
 }
 
-class HostCommands : public DeckRackTest {
+class HostCommands : public EditorTest {
 protected:
-    HostEnvironment& host = HostEnvironment::Instance();
-    DeviceRecord& record = host.record;
-
-    void SetUp() override
-    {
-        host.ResetRecord();
-        InterlockedExchange(&host.abortRequested, 0);
-        ConfigureDecks(sim::DeckSettings{});
-    }
-
-    void TearDown() override
-    {
-        Call(kSelectorCleanup);
-        InterlockedExchange(&host.abortRequested, 0);
-        EXPECT_EQ(0u, host.LiveHandleCount());
-        host.DisposeAllHandles();
-        DeckRackTest::TearDown();
-    }
-
-    int16_t Call(int16_t selector) { return xDevice(selector, host.Handle()); }
-
-    int16_t Execute(int16_t command, int16_t mode = 0, int32_t frames = 0, int16_t preroll = 0)
-    {
-        record.command = command;
-        record.mode = mode;
-        record.timecode = frames;
-        record.preroll = preroll;
-        return Call(kSelectorExecute);
-    }
-
     // Status as the editor polls it; the mode it reports.
     int16_t Status()
     {

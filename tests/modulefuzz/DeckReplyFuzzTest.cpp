@@ -5,9 +5,8 @@
 // understood again.
 #include "host/DeckReport.h"
 #include "host/DeviceControlPort.h"
-#include "host/ModuleGlobals.h"
+#include "host/EditorFixture.h"
 #include "host/PluginController.h"
-#include "tools/hostkit/HostEnvironment.h"
 #include "vtr/VtrFixture.h"
 
 #include <cmath>
@@ -223,33 +222,12 @@ TEST_F(ControllerReplyFuzz, EveryCallIsBoundedAndDefinedAndTheDeckIsUnderstoodAg
     }
 }
 
-class EditorReplyFuzz : public DeckRackTest {
+class EditorReplyFuzz : public EditorTest {
 protected:
-    HostEnvironment& host = HostEnvironment::Instance();
-    DeviceRecord& record = host.record;
-
-    void SetUp() override
-    {
-        host.ResetRecord();
-        InterlockedExchange(&host.abortRequested, 0);
-    }
-
     void TearDown() override
     {
-        Call(kSelectorCleanup);
+        EditorTest::TearDown();
         host.positionListener = nullptr;
-        InterlockedExchange(&host.abortRequested, 0);
-        EXPECT_EQ(0u, host.LiveHandleCount());
-        host.DisposeAllHandles();
-        DeckRackTest::TearDown();
-    }
-
-    int16_t Call(int16_t selector) { return xDevice(selector, host.Handle()); }
-
-    int16_t Execute(int16_t command)
-    {
-        record.command = command;
-        return Call(kSelectorExecute);
     }
 
     // What the editor reads after a status poll; "" when it can use it.
@@ -279,26 +257,23 @@ protected:
         static const int16_t kModes[] = {0, 1, 2, 3, 4, 5, 6, 9, 10, 11, 12, 13, 17, 18};
         switch (random() % 8) {
         case 0:
-            record.mode = kModes[random() % (sizeof kModes / sizeof kModes[0])];
-            Execute(2);
+            Execute(2, kModes[random() % (sizeof kModes / sizeof kModes[0])]);
             break;
         case 1:
-            record.timecode = int32_t(random() % kDayFrames);
-            Execute(3);
+            Execute(3, 0, int32_t(random() % kDayFrames));
             break;
         case 2:
-            record.mode = int16_t(int(random() % 201) - 100);
-            Execute(5);
+            Execute(5, int16_t(int(random() % 201) - 100));
             break;
-        case 3:
+        case 3: {
             // Ended from the position display, since a deck that never
             // reads its time would otherwise hold the cue for its stall time.
             if (++*locates > 2)
                 break;
-            record.timecode = int32_t(random() % kDayFrames);
-            record.preroll = int16_t(random() % 300);
-            Execute(4);
+            const int32_t target = int32_t(random() % kDayFrames);
+            Execute(4, 0, target, int16_t(random() % 300));
             break;
+        }
         case 4:
             Call(kSelectorReleasePorts);
             break;

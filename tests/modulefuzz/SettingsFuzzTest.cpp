@@ -6,9 +6,8 @@
 #include "host/DeviceControlSetup.h"
 #include "host/ModuleGlobals.h"
 #include "host/PluginController.h"
+#include "host/EditorFixture.h"
 #include "support/ChosenSettings.h"
-#include "tools/hostkit/HostEnvironment.h"
-#include "vtr/DeckRackFixture.h"
 
 #include <cstring>
 #include <random>
@@ -20,26 +19,13 @@ constexpr int kPorts = 2;
 constexpr int32_t kSlack = 64;  // the editor's handle may be larger than the block
 constexpr uint8_t kGuard = 0xA5;
 
-class SettingsFuzz : public DeckRackTest {
+class SettingsFuzz : public EditorTest {
 protected:
-    HostEnvironment& host = HostEnvironment::Instance();
-    DeviceRecord& record = host.record;
-
     void SetUp() override
     {
-        host.ResetRecord();
+        EditorTest::SetUp();
         ConfigureDecks(sim::DeckSettings{}, kPorts);
     }
-
-    void TearDown() override
-    {
-        Call(kSelectorCleanup);
-        EXPECT_EQ(0u, host.LiveHandleCount());
-        host.DisposeAllHandles();
-        DeckRackTest::TearDown();
-    }
-
-    int16_t Call(int16_t selector) { return xDevice(selector, host.Handle()); }
 
     // A block the module itself made, with every choice moved off its default.
     PersistedSettings RealBlock()

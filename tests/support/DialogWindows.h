@@ -1,9 +1,10 @@
 #pragma once
-// Finding this thread's dialog that takes input, and clicking its buttons
-// as a user would.
+// Finding this thread's dialogs, clicking their buttons as a user would,
+// and running their messages while a test waits.
 #include <windows.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 
 inline BOOL CALLBACK FindInputDialog(HWND window, LPARAM out)
@@ -49,4 +50,21 @@ inline HWND OtherDialog(HWND dialog)
     HWND found = dialog;
     EnumThreadWindows(GetCurrentThreadId(), FindOtherDialog, reinterpret_cast<LPARAM>(&found));
     return found == dialog ? nullptr : found;
+}
+
+// Pumps this thread's messages until `done` holds; false after `ms`.
+inline bool PumpUntil(const std::function<bool()>& done, DWORD ms)
+{
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > ms)
+            return false;
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(2);
+    }
+    return true;
 }

@@ -79,6 +79,13 @@ protected:
         return mode;
     }
 
+    int64_t DeckFrame()
+    {
+        int64_t frame = -1;
+        WithDeck([&](sim::VirtualVtr& deck, double now) { frame = deck.Transport(now).Frame(now); });
+        return frame;
+    }
+
     double DeckSpeed()
     {
         double speed = 0;
