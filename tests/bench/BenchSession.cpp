@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 namespace bench {
@@ -50,6 +51,19 @@ void ConfigureDecks(const sim::DeckSettings& deck, int boards)
     sim::SimRack::Instance().Configure(config);
     sim::SimRack::Instance().ClearFaults();
     sim::SimRack::Instance().ClearLog();
+}
+
+bool InitialiseInFormat(sim::TapeFormatId id)
+{
+    sim::DeckSettings deck;
+    deck.format = id;
+    deck.start = {0, 10, 56, 0, false};
+    ConfigureDecks(deck);
+    if (Call(kSelectorInitialise) == 0 && Port() && Port()->SetTimecodeFormat(static_cast<int32_t>(id)) == 0)
+        return true;
+    std::printf("    %s: no port in this format\n", sim::FormatOf(id).name);
+    Call(kSelectorCleanup);
+    return false;
 }
 
 DeviceRecord& Record() { return HostEnvironment::Instance().record; }

@@ -26,6 +26,15 @@ Spread SpreadOf(std::vector<double> samples);
 // A fresh rack of `boards` type-4 boards, each with a deck set up as given.
 void ConfigureDecks(const sim::DeckSettings& deck, int boards = 1);
 
+// Every tape format, in the order the port's timecode formats are listed.
+constexpr sim::TapeFormatId kTapeFormats[] = {sim::TapeFormatId::Fps24, sim::TapeFormatId::Fps25,
+                                              sim::TapeFormatId::Fps50, sim::TapeFormatId::Df30,
+                                              sim::TapeFormatId::Ndf30, sim::TapeFormatId::Df60,
+                                              sim::TapeFormatId::Ndf60};
+// Initialise with one deck of the format standing at 00:10:56:00, and the
+// port counting time as its tape does; false (nothing left open) otherwise.
+bool InitialiseInFormat(sim::TapeFormatId id);
+
 int16_t Call(int16_t selector);
 int16_t Execute(int16_t command, int16_t mode = 0, int32_t frames = 0, int16_t preroll = 0);
 DeviceRecord& Record();

@@ -1,6 +1,9 @@
 #pragma once
 // The benchmark's parts, each adding its rows to the table.
 #include "bench/BenchTable.h"
+#include "sim/deck/DeckTimecode.h"
+
+#include <string>
 
 namespace bench {
 
@@ -10,6 +13,9 @@ struct Scale {
     int locatesPerFormat;
     double idleMs;        // the export dialog left alone
     int initialisations;
+    std::string onlyFormat;   // the per-format parts run this format alone
+
+    bool Includes(sim::TapeFormatId id) const { return onlyFormat.empty() || onlyFormat == sim::FormatOf(id).name; }
 };
 
 void MeasureDeckLink(const Scale& scale, BenchTable* table);

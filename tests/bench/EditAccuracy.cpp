@@ -26,10 +26,6 @@ namespace {
 
 constexpr int32_t kProgramFrames = 15;
 
-const sim::TapeFormatId kFormats[] = {sim::TapeFormatId::Fps24, sim::TapeFormatId::Fps25, sim::TapeFormatId::Fps50,
-                                      sim::TapeFormatId::Df30,  sim::TapeFormatId::Ndf30, sim::TapeFormatId::Df60,
-                                      sim::TapeFormatId::Ndf60};
-
 struct EditTally {
     int edits = 0;
     int signalled = 0;
@@ -83,6 +79,14 @@ void RunEdit(const sim::TapeFormat& format, int32_t inHost, HANDLE event, EditTa
         PumpMessages();
     }
     const WireUse use = DrainWire();
+    if (signalFrame < 0) {
+        std::printf("    %s: no signal for the record point %s within 30 s; the deck at %s, %s\n", format.name,
+                    inText, sim::FrameText(format, DeckFrame()).c_str(),
+                    port->IsEditIssued() ? "edit issued" : "no edit issued");
+    } else if (signalFrame != inFrame) {
+        std::printf("    %s: signal for the record point %s with the deck at %s\n", format.name, inText,
+                    sim::FrameText(format, signalFrame).c_str());
+    }
     if (signalFrame >= 0) {
         ++tally->signalled;
         tally->onFrame += signalFrame == inFrame;
@@ -136,20 +140,10 @@ void AddFormatRows(const sim::TapeFormat& format, const EditTally& tally, BenchT
 
 void MeasureInsertEdits(const Scale& scale, BenchTable* table)
 {
-    for (sim::TapeFormatId id : kFormats) {
+    for (sim::TapeFormatId id : kTapeFormats) {
         const sim::TapeFormat& format = sim::FormatOf(id);
-        sim::DeckSettings deck;
-        deck.format = id;
-        // The edits cross 00:11:00:00, whose first labels drop frame skips.
-        deck.start = {0, 10, 56, 0, false};
-        ConfigureDecks(deck);
-        // The port counts time as the deck's tape does: its formats are
-        // listed in the deck's order.
-        if (Call(kSelectorInitialise) != 0 || !Port() || Port()->SetTimecodeFormat(static_cast<int32_t>(id)) != 0) {
-            std::printf("    %s: no port in this format\n", format.name);
-            Call(kSelectorCleanup);
+        if (!scale.Includes(id) || !InitialiseInFormat(id))
             continue;
-        }
         HANDLE event = OpenEventA(SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE, "PPro Quor Print");
         DeviceControlPort* port = Port();
         port->SetEditMode(1);
@@ -161,6 +155,8 @@ void MeasureInsertEdits(const Scale& scale, BenchTable* table)
         port->SetLastFrame(kProgramFrames - 1);
 
         const HostTimecodeRate rate = HostRateOf(port);
+        // From where the deck stands, across 00:11:00:00, whose first labels
+        // drop frame skips.
         int32_t startHost = 0;
         TimecodeTextToFrames("00:10:56:00", rate.rate, rate.divisor, rate.dropFrame, &startHost);
         EditTally tally;

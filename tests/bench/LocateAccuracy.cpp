@@ -17,10 +17,6 @@ namespace {
 
 constexpr int16_t kPrerollSeconds = 1;
 
-const sim::TapeFormatId kFormats[] = {sim::TapeFormatId::Fps24, sim::TapeFormatId::Fps25, sim::TapeFormatId::Fps50,
-                                      sim::TapeFormatId::Df30,  sim::TapeFormatId::Ndf30, sim::TapeFormatId::Df60,
-                                      sim::TapeFormatId::Ndf60};
-
 int64_t TapeFrameOf(const sim::TapeFormat& format, const HostTimecodeRate& rate, int32_t host)
 {
     char text[16];
@@ -34,19 +30,10 @@ int64_t TapeFrameOf(const sim::TapeFormat& format, const HostTimecodeRate& rate,
 void MeasureLocates(const Scale& scale, BenchTable* table)
 {
     std::vector<double> times, floors, ratios;
-    for (sim::TapeFormatId id : kFormats) {
+    for (sim::TapeFormatId id : kTapeFormats) {
         const sim::TapeFormat& format = sim::FormatOf(id);
-        sim::DeckSettings deck;
-        deck.format = id;
-        deck.start = {0, 10, 56, 0, false};
-        ConfigureDecks(deck);
-        // The port counts time as the deck's tape does: its formats are
-        // listed in the deck's order.
-        if (Call(kSelectorInitialise) != 0 || !Port() || Port()->SetTimecodeFormat(static_cast<int32_t>(id)) != 0) {
-            std::printf("    %s: no port in this format\n", format.name);
-            Call(kSelectorCleanup);
+        if (!scale.Includes(id) || !InitialiseInFormat(id))
             continue;
-        }
         const HostTimecodeRate rate = HostRateOf(Port());
         const int16_t preroll = static_cast<int16_t>(kPrerollSeconds * rate.nominal);
         int landed = 0, playing = 0;

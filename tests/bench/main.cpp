@@ -1,7 +1,7 @@
 // The benchmark: the module in this process on the simulated rack, with
 // its virtual decks in wire time. Prints each figure as it is measured,
 // then the table, and writes the table as CSV.
-//   quorbench [--short] [--out FILE]
+//   quorbench [--short] [--format NAME] [--out FILE]
 #include "bench/BenchSession.h"
 #include "bench/Benchmarks.h"
 #include "host/ModuleGlobals.h"
@@ -16,13 +16,16 @@ int main(int argc, char** argv)
 {
     bool quick = false;
     std::string out = "bench.csv";
+    std::string onlyFormat;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--short") == 0) {
             quick = true;
         } else if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
             out = argv[++i];
+        } else if (std::strcmp(argv[i], "--format") == 0 && i + 1 < argc) {
+            onlyFormat = argv[++i];
         } else {
-            std::fprintf(stderr, "usage: quorbench [--short] [--out FILE]\n");
+            std::fprintf(stderr, "usage: quorbench [--short] [--format NAME] [--out FILE]\n");
             return 2;
         }
     }
@@ -30,7 +33,8 @@ int main(int argc, char** argv)
     gModuleInstance = GetModuleHandleA(nullptr);
     HostEnvironment::Instance().ResetRecord();
 
-    const bench::Scale scale = quick ? bench::Scale{50, 2, 3, 3000, 5} : bench::Scale{200, 20, 20, 10000, 20};
+    bench::Scale scale = quick ? bench::Scale{50, 2, 3, 3000, 5, ""} : bench::Scale{200, 20, 20, 10000, 20, ""};
+    scale.onlyFormat = onlyFormat;
     std::printf("benchmark (%s run)\n", quick ? "short" : "full");
     BenchTable table;
     bench::MeasureDeckLink(scale, &table);
