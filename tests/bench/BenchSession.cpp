@@ -128,27 +128,6 @@ double WireFloorMs(const WireUse& use, double latencyMs)
     return use.bytes * sim::kWireByteMs + use.exchanges * (latencyMs + CSerialVtrControl::kReceiveWaitMs);
 }
 
-void PumpMessages()
-{
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
-
-bool WaitUntil(const std::function<bool()>& done, double ms)
-{
-    const double start = NowMs();
-    while (!done()) {
-        if (NowMs() - start > ms)
-            return false;
-        PumpMessages();
-        Sleep(1);
-    }
-    return true;
-}
-
 namespace {
 TimedSteps* gSteps = nullptr;
 }

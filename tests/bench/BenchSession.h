@@ -59,10 +59,6 @@ WireUse DrainWire(int boards = 1);
 // collection of its reply.
 double WireFloorMs(const WireUse& use, double latencyMs);
 
-void PumpMessages();
-// Pumps this thread's messages until `done` holds; false after `ms`.
-bool WaitUntil(const std::function<bool()>& done, double ms);
-
 // Steps run from a thread timer, each `afterMs` after the one before; the
 // next modal loop this thread enters dispatches them.
 class TimedSteps {

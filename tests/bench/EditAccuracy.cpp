@@ -104,7 +104,7 @@ void RunEdit(const sim::TapeFormat& format, int32_t inHost, HANDLE event, EditTa
 
     // The program plays out; then the editor ends the print as it would.
     const int64_t outFrame = inFrame + kProgramFrames * format.TapeFramesPerLabel();
-    WaitUntil([&] { return DeckFrame() > outFrame + 2 || DeckMode() != sim::TransportMode::AutoEdit; }, 15000);
+    PumpUntil([&] { return DeckFrame() > outFrame + 2 || DeckMode() != sim::TransportMode::AutoEdit; }, 15000);
     MessageBoxWatcher boxes;
     if (Record().printCallback)
         Record().printCallback(HostEnvironment::Instance().Handle(), 3);

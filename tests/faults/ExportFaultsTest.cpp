@@ -53,11 +53,7 @@ protected:
         while (GetTickCount() - start < ms) {
             if (record.printCallback(host.Handle(), 2) != 0)
                 return false;
-            MSG message;
-            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-                TranslateMessage(&message);
-                DispatchMessageA(&message);
-            }
+            PumpMessages();
             Sleep(25);
         }
         return true;

@@ -52,6 +52,16 @@ inline HWND OtherDialog(HWND dialog)
     return found == dialog ? nullptr : found;
 }
 
+// Runs whatever this thread's queue holds now.
+inline void PumpMessages()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
 // Pumps this thread's messages until `done` holds; false after `ms`.
 inline bool PumpUntil(const std::function<bool()>& done, DWORD ms)
 {
@@ -59,11 +69,7 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD ms)
     while (!done()) {
         if (GetTickCount() - start > ms)
             return false;
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
+        PumpMessages();
         Sleep(2);
     }
     return true;
