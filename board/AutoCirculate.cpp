@@ -102,19 +102,17 @@ bool CBrixWinDriverInterface::AutoCirculate(AutoCirculateCommand* command)
 
 bool CBrixWinDriverInterface::CirculateTransfer(AutoCirculateCommand* command)
 {
-    const auto* transfer = static_cast<const uint32_t*>(command->status);
+    const auto* transfer = static_cast<const CirculateTransferRecord*>(command->status);
     const bool extended = command->command == kCirculateTransferEx;
     if (!transfer || !command->transferStatus || (extended && !command->extraData))
         return false;
 
-    const uint32_t audioSize = transfer[kTransferAudioSizeWord];
-    const uint32_t audioAddress = transfer[kTransferAudioAddressWord];
-    if (audioSize != 0) {
-        if (audioSize % 4 != 0) {
+    if (transfer->audioSize != 0) {
+        if (transfer->audioSize % 4 != 0) {
             DisplayError("TransferAutoCirculate failed - audio buffer size not mod 4");
             return false;
         }
-        if (audioAddress % 4 != 0) {
+        if (transfer->audioAddress % 4 != 0) {
             DisplayError("TransferAutoCirculate failed - audio buffer address not mod 4");
             return false;
         }
@@ -126,7 +124,7 @@ bool CBrixWinDriverInterface::CirculateTransfer(AutoCirculateCommand* command)
     const uint32_t inSize = extended ? sizeof(CirculateTransferExRequest)
                                      : sizeof(CirculateTransferRequest);
     request.transfer.command = command->command;
-    std::memcpy(request.transfer.transfer, transfer, sizeof request.transfer.transfer);
+    request.transfer.transfer = *transfer;
     if (extended)
         std::memcpy(request.extra, command->extraData, sizeof request.extra);
 

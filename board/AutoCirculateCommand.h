@@ -26,12 +26,18 @@ struct AutoCirculateCommand {
     uint32_t unused[4];
     uint8_t bytes[7];           // command data of Init and Abort
     uint8_t pad;
-    void* status;               // status (20 words), frame stamp (32) or transfer record (36)
+    void* status;               // status (20 words), frame stamp (32) or a CirculateTransferRecord
     uint32_t* transferStatus;   // 40 words
     uint32_t* extraData;        // 61 words
 };
 static_assert(offsetof(AutoCirculateCommand, bytes) == 32, "command bytes at 32");
 
-// Transfer record words the interface checks before it sends anything.
-constexpr uint32_t kTransferAudioAddressWord = 4;
-constexpr uint32_t kTransferAudioSizeWord = 5;
+// The transfer record: the driver's words, passed through whole, around the
+// audio buffer that the interface checks before it sends anything. Its
+// address is pointer-sized, so the 64-bit record is the longer one.
+struct CirculateTransferRecord {
+    uint32_t leading[4];
+    uintptr_t audioAddress;
+    uint32_t audioSize;
+    uint32_t trailing[30];
+};

@@ -2,12 +2,15 @@
 // The request records exchanged with the board driver. Each is one
 // kernel-streaming property request: the same buffer goes in and comes back
 // (the circulate transfers excepted), so layouts are fixed to the byte.
+// Caller addresses are pointer-sized: the records that carry one follow the
+// target's layout (board/RequestLayout.h), the others are the same on both.
+#include "board/AutoCirculateCommand.h"
+#include "board/RequestLayout.h"
+
 #include <windows.h>
 
 #include <cstddef>
 #include <cstdint>
-
-static_assert(sizeof(void*) == 4, "requests carry host addresses as 32-bit words");
 
 struct BoardRequestHeader {
     GUID propertySet;       // the board type's identifier
@@ -38,12 +41,15 @@ static_assert(sizeof(InterruptRequest) == 32, "interrupt request");
 // holding it, depending on the driver's flags.
 struct SubscriptionRequest {
     BoardRequestHeader header;
-    uint32_t event;
+    uintptr_t event;
     uint32_t interruptType;
     uint32_t unused[2];
 };
-static_assert(sizeof(SubscriptionRequest) == 40, "subscription request");
-static_assert(offsetof(SubscriptionRequest, interruptType) == 28, "subscription request");
+static_assert(sizeof(SubscriptionRequest) == kRequestLayout.subscriptionSize, "subscription request");
+static_assert(offsetof(SubscriptionRequest, event) == kRequestLayout.subscriptionEvent,
+              "subscription request");
+static_assert(offsetof(SubscriptionRequest, interruptType) == kRequestLayout.subscriptionType,
+              "subscription request");
 
 struct InterruptCountRequest {
     BoardRequestHeader header;
@@ -63,18 +69,19 @@ enum MappingKind : uint8_t {
 
 struct MappingRequest {
     BoardRequestHeader header;
-    uint32_t address;       // out when mapping, in when unmapping
+    uintptr_t address;      // out when mapping, in when unmapping
     uint32_t unused;
     uint8_t kind;
     uint8_t pad[7];
 };
-static_assert(sizeof(MappingRequest) == 40, "mapping request");
-static_assert(offsetof(MappingRequest, kind) == 32, "mapping request");
+static_assert(sizeof(MappingRequest) == kRequestLayout.mappingSize, "mapping request");
+static_assert(offsetof(MappingRequest, address) == kRequestLayout.mappingAddress, "mapping request");
+static_assert(offsetof(MappingRequest, kind) == kRequestLayout.mappingKind, "mapping request");
 
 struct DmaRequest {
     BoardRequestHeader header;
     uint32_t engine;
-    uint32_t hostAddress;
+    uintptr_t hostAddress;
     uint32_t frameNumber;
     uint32_t byteCount;
     uint32_t offset;
@@ -82,9 +89,13 @@ struct DmaRequest {
     uint8_t synchronous;
     uint8_t pad[7];
 };
-static_assert(sizeof(DmaRequest) == 64, "DMA request");
-static_assert(offsetof(DmaRequest, offset) == 40, "DMA request");
-static_assert(offsetof(DmaRequest, synchronous) == 56, "DMA request");
+static_assert(sizeof(DmaRequest) == kRequestLayout.dmaSize, "DMA request");
+static_assert(offsetof(DmaRequest, engine) == kRequestLayout.dmaEngine, "DMA request");
+static_assert(offsetof(DmaRequest, hostAddress) == kRequestLayout.dmaHostAddress, "DMA request");
+static_assert(offsetof(DmaRequest, frameNumber) == kRequestLayout.dmaFrame, "DMA request");
+static_assert(offsetof(DmaRequest, byteCount) == kRequestLayout.dmaByteCount, "DMA request");
+static_assert(offsetof(DmaRequest, offset) == kRequestLayout.dmaOffset, "DMA request");
+static_assert(offsetof(DmaRequest, synchronous) == kRequestLayout.dmaSynchronous, "DMA request");
 
 constexpr uint32_t kBitFileWords = 256;
 
@@ -108,7 +119,6 @@ static_assert(offsetof(CirculateCommandRequest, bytes) == 44, "circulate command
 
 constexpr uint32_t kCirculateStatusWords = 20;
 constexpr uint32_t kCirculateFrameStampWords = 32;
-constexpr uint32_t kCirculateTransferWords = 36;
 constexpr uint32_t kCirculateTransferStatusWords = 40;
 constexpr uint32_t kCirculateExtraWords = 61;
 
@@ -131,23 +141,34 @@ struct CirculateFrameStampRequest {
 static_assert(sizeof(CirculateFrameStampRequest) == 168, "circulate frame-stamp request");
 static_assert(offsetof(CirculateFrameStampRequest, stamp) == 40, "circulate frame-stamp request");
 
+static_assert(sizeof(CirculateTransferRecord) == kRequestLayout.transferRecordSize, "transfer record");
+
 struct CirculateTransferRequest {
     BoardRequestHeader header;
     uint32_t command;
-    uint32_t transfer[kCirculateTransferWords];
+    CirculateTransferRecord transfer;
     uint32_t unused[41];
 };
-static_assert(sizeof(CirculateTransferRequest) == 336, "circulate transfer request");
-static_assert(offsetof(CirculateTransferRequest, transfer) + 4 * 4 == 44,
-              "audio buffer address at 44");
+static_assert(sizeof(CirculateTransferRequest) == kRequestLayout.transferSize,
+              "circulate transfer request");
+static_assert(offsetof(CirculateTransferRequest, transfer) == kRequestLayout.transferRecord,
+              "circulate transfer request");
+static_assert(offsetof(CirculateTransferRequest, transfer.audioAddress)
+                  == kRequestLayout.transferAudioAddress,
+              "circulate transfer request");
+static_assert(offsetof(CirculateTransferRequest, transfer.audioSize)
+                  == kRequestLayout.transferAudioSize,
+              "circulate transfer request");
 
 struct CirculateTransferExRequest {
     CirculateTransferRequest transfer;
     uint32_t extra[kCirculateExtraWords];
     uint32_t unused;
 };
-static_assert(sizeof(CirculateTransferExRequest) == 584, "circulate transfer request");
-static_assert(offsetof(CirculateTransferExRequest, extra) == 336, "circulate transfer request");
+static_assert(sizeof(CirculateTransferExRequest) == kRequestLayout.transferExSize,
+              "circulate transfer request");
+static_assert(offsetof(CirculateTransferExRequest, extra) == kRequestLayout.transferExtra,
+              "circulate transfer request");
 
 struct CirculateTransferStatus {
     uint32_t words[kCirculateTransferStatusWords];

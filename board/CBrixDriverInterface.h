@@ -27,11 +27,11 @@ public:
     virtual bool ReservedSlot6(uint32_t first, uint32_t second, uint32_t third);
     virtual bool ReservedSlot7() = 0;
     virtual bool DmaTransfer(uint32_t engine, bool toHost, uint32_t frameNumber,
-                             uint32_t hostAddress, uint32_t offset, uint32_t byteCount,
+                             uintptr_t hostAddress, uint32_t offset, uint32_t byteCount,
                              bool synchronous) = 0;
     virtual bool DmaUnlockAll() = 0;
-    virtual bool DmaUnlock(uint32_t hostAddress) = 0;
-    virtual bool DmaLock(uint32_t hostAddress, uint32_t byteCount) = 0;
+    virtual bool DmaUnlock(uintptr_t hostAddress) = 0;
+    virtual bool DmaLock(uintptr_t hostAddress, uint32_t byteCount) = 0;
     virtual bool ConfigureInterrupt(bool enable, uint32_t interruptType) = 0;
     virtual bool MapFrameBuffers() = 0;
     virtual bool UnmapFrameBuffers() = 0;

@@ -11,8 +11,6 @@ namespace {
 
 const char kErrorCaption[] = "CBrixWinDriverInterface";
 
-// The ANSI detail header on a 32-bit system: a size word and one character.
-constexpr DWORD kDetailHeaderSize = 5;
 constexpr DWORD kPresentInterfaces = DIGCF_PRESENT | DIGCF_DEVICEINTERFACE;
 
 // Types this interface knows of but does not drive.
@@ -81,7 +79,7 @@ bool CBrixWinDriverInterface::Open(uint16_t boardNumber, bool displayErrors,
     SP_DEVICE_INTERFACE_DATA interfaceData;
     std::memset(&interfaceData, 0, sizeof interfaceData);
     interfaceData.cbSize = sizeof interfaceData;
-    static_assert(sizeof(SP_DEVICE_INTERFACE_DATA) == 28, "interface data of a 32-bit system");
+    static_assert(sizeof(SP_DEVICE_INTERFACE_DATA) == kInterfaceDataSize, "interface data");
     if (!api_->enumDeviceInterfaces(infoSet_, nullptr, guid, boardNumber, &interfaceData)) {
         ReleaseEnumeration();
         return false;

@@ -29,11 +29,11 @@ public:
                       uint32_t shift) override;
     bool ReservedSlot7() override;
     bool DmaTransfer(uint32_t engine, bool toHost, uint32_t frameNumber,
-                     uint32_t hostAddress, uint32_t offset, uint32_t byteCount,
+                     uintptr_t hostAddress, uint32_t offset, uint32_t byteCount,
                      bool synchronous) override;
     bool DmaUnlockAll() override;
-    bool DmaUnlock(uint32_t hostAddress) override;
-    bool DmaLock(uint32_t hostAddress, uint32_t byteCount) override;
+    bool DmaUnlock(uintptr_t hostAddress) override;
+    bool DmaLock(uintptr_t hostAddress, uint32_t byteCount) override;
     bool ConfigureInterrupt(bool enable, uint32_t interruptType) override;
     bool MapFrameBuffers() override;
     bool UnmapFrameBuffers() override;
@@ -59,14 +59,14 @@ public:
 
     HANDLE* InterruptEvent(uint32_t interruptType);
     uint32_t WaitCount(uint32_t interruptType) const;
-    uint32_t FrameBufferAddress(int which) const { return frameBuffers_[which]; }
-    uint32_t RegisterMapping() const { return registerMapping_; }
-    uint32_t Kind2Mapping() const { return kind2Mapping_; }
+    uintptr_t FrameBufferAddress(int which) const { return frameBuffers_[which]; }
+    uintptr_t RegisterMapping() const { return registerMapping_; }
+    uintptr_t Kind2Mapping() const { return kind2Mapping_; }
     uint32_t FrameBufferMemorySize() const { return frameBufferMemorySize_; }
     uint32_t FrameBufferCount() const { return frameBufferCount_; }
     uint32_t FrameSize() const { return frameSize_; }
     bool HoldsEnumeration() const;
-    const std::vector<uint32_t>& DmaBuffers() const { return dmaBuffers_; }
+    const std::vector<uintptr_t>& DmaBuffers() const { return dmaBuffers_; }
 
 protected:
     bool SendRequest(void* request, uint32_t size);
@@ -81,16 +81,16 @@ protected:
         FillHeader(&request, propertyId, flags);
         return request;
     }
-    bool SetMapping(uint32_t* address, uint8_t kind);
-    bool ClearMapping(uint32_t* address, uint8_t kind);
+    bool SetMapping(uintptr_t* address, uint8_t kind);
+    bool ClearMapping(uintptr_t* address, uint8_t kind);
     bool CirculateTransfer(AutoCirculateCommand* command);
     void ReleaseEnumeration();
 
     HANDLE events_[kEventSlots] = {};
     uint32_t waitCounts_[kWaitCounters] = {};
-    uint32_t frameBuffers_[3] = {};
-    uint32_t registerMapping_ = 0;
-    uint32_t kind2Mapping_ = 0;
+    uintptr_t frameBuffers_[3] = {};
+    uintptr_t registerMapping_ = 0;
+    uintptr_t kind2Mapping_ = 0;
     uint32_t frameBufferMemorySize_ = 0;
     uint32_t frameBufferCount_ = 0;
     uint32_t frameSize_ = 0;
@@ -99,7 +99,7 @@ protected:
     HANDLE device_ = INVALID_HANDLE_VALUE;
     uint8_t sharedOpen_ = 1;
     GUID propertySet_ = {};
-    std::vector<uint32_t> dmaBuffers_;
+    std::vector<uintptr_t> dmaBuffers_;
     size_t dmaCursor_ = 0;
     const DriverApi* api_;
 };

@@ -5,6 +5,20 @@
 #include <windows.h>
 #include <setupapi.h>
 
+// The sizes the system gives its enumeration records on each target:
+// SP_DEVICE_INTERFACE_DATA, SP_DEVINFO_DATA, and the fixed part of
+// SP_DEVICE_INTERFACE_DETAIL_DATA_A (its size field and one character,
+// packed on a 32-bit system, padded to eight bytes on a 64-bit one).
+#ifdef _WIN64
+constexpr DWORD kInterfaceDataSize = 32;
+constexpr DWORD kDevInfoDataSize = 32;
+constexpr DWORD kDetailHeaderSize = 8;
+#else
+constexpr DWORD kInterfaceDataSize = 28;
+constexpr DWORD kDevInfoDataSize = 28;
+constexpr DWORD kDetailHeaderSize = 5;
+#endif
+
 struct DriverApi {
     HDEVINFO (WINAPI* getClassDevs)(const GUID* classGuid, PCSTR enumerator, HWND parent,
                                     DWORD flags);

@@ -13,9 +13,9 @@ const uint32_t kSlotTypes[CBrixWinDriverInterface::kEventSlots] = {
     0, 11, 4, 2, 3, 5, 6, 14, 15, 7, 8, 9, 10};
 const uint32_t kCountedTypes[CBrixWinDriverInterface::kWaitCounters] = {0, 2, 3, 4, 5, 6};
 
-uint32_t AsWord(const void* pointer)
+uintptr_t AsAddress(const void* pointer)
 {
-    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(pointer));
+    return reinterpret_cast<uintptr_t>(pointer);
 }
 
 }  // namespace
@@ -88,7 +88,7 @@ bool CBrixWinDriverInterface::ConfigureSubscription(bool subscribe, uint32_t int
     auto request = NewRequest<SubscriptionRequest>(
         handleForm ? kPropertySubscription : kPropertyInterruptCount,
         subscribe ? kFlagGet : kFlagSet);
-    request.event = handleForm ? AsWord(*event) : AsWord(event);
+    request.event = handleForm ? AsAddress(*event) : AsAddress(event);
     request.interruptType = interruptType;
     const bool sent = SendRequest(&request, sizeof request);
 

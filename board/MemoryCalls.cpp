@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cstring>
 
-bool CBrixWinDriverInterface::SetMapping(uint32_t* address, uint8_t kind)
+bool CBrixWinDriverInterface::SetMapping(uintptr_t* address, uint8_t kind)
 {
     *address = 0;
     auto request = NewRequest<MappingRequest>(kPropertyMapping, kFlagGet);
@@ -19,7 +19,7 @@ bool CBrixWinDriverInterface::SetMapping(uint32_t* address, uint8_t kind)
     return true;
 }
 
-bool CBrixWinDriverInterface::ClearMapping(uint32_t* address, uint8_t kind)
+bool CBrixWinDriverInterface::ClearMapping(uintptr_t* address, uint8_t kind)
 {
     if (*address == 0)
         return true;
@@ -34,7 +34,7 @@ bool CBrixWinDriverInterface::MapFrameBuffers()
 {
     frameBuffers_[0] = 0;
     frameBuffers_[1] = 0;
-    uint32_t address = 0;
+    uintptr_t address = 0;
     if (!SetMapping(&address, kMappingFrameBuffers)) {
         DisplayError("MapFrameBuffers failed");
         return false;
@@ -50,7 +50,7 @@ bool CBrixWinDriverInterface::MapFrameBuffers()
 
 bool CBrixWinDriverInterface::UnmapFrameBuffers()
 {
-    uint32_t address = frameBuffers_[0];
+    uintptr_t address = frameBuffers_[0];
     if (address == 0)
         return true;
     std::memset(frameBuffers_, 0, sizeof frameBuffers_);
@@ -82,7 +82,7 @@ bool CBrixWinDriverInterface::UnmapMemoryKind2()
 }
 
 bool CBrixWinDriverInterface::DmaTransfer(uint32_t engine, bool toHost, uint32_t frameNumber,
-                                          uint32_t hostAddress, uint32_t offset,
+                                          uintptr_t hostAddress, uint32_t offset,
                                           uint32_t byteCount, bool synchronous)
 {
     auto request = NewRequest<DmaRequest>(kPropertyDma, toHost ? kFlagGet : kFlagSet);
@@ -99,7 +99,7 @@ bool CBrixWinDriverInterface::DmaTransfer(uint32_t engine, bool toHost, uint32_t
     return true;
 }
 
-bool CBrixWinDriverInterface::DmaLock(uint32_t hostAddress, uint32_t byteCount)
+bool CBrixWinDriverInterface::DmaLock(uintptr_t hostAddress, uint32_t byteCount)
 {
     if (!DmaTransfer(0, true, 0, hostAddress, 0, byteCount, false))
         return false;
@@ -107,7 +107,7 @@ bool CBrixWinDriverInterface::DmaLock(uint32_t hostAddress, uint32_t byteCount)
     return true;
 }
 
-bool CBrixWinDriverInterface::DmaUnlock(uint32_t hostAddress)
+bool CBrixWinDriverInterface::DmaUnlock(uintptr_t hostAddress)
 {
     if (!DmaTransfer(0, false, 0, hostAddress, 0, 0, true))
         return false;
@@ -120,8 +120,8 @@ bool CBrixWinDriverInterface::DmaUnlock(uint32_t hostAddress)
 bool CBrixWinDriverInterface::DmaUnlockAll()
 {
     // Unlocking edits the list, so walk a copy.
-    const std::vector<uint32_t> locked = dmaBuffers_;
-    for (uint32_t address : locked)
+    const std::vector<uintptr_t> locked = dmaBuffers_;
+    for (uintptr_t address : locked)
         DmaUnlock(address);
     dmaBuffers_.clear();
     dmaBuffers_.shrink_to_fit();

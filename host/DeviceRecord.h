@@ -33,27 +33,27 @@ extern "C" typedef HostBasicSuite* (*HostBasicSuiteFn)(void);
 
 struct HostMemoryFuncs {
     void* reserved00[4];
-    HostNewHandleFn NewHandle;           // +0x10
+    HostNewHandleFn NewHandle;           // slot 4
     void* reserved14[2];
-    HostDisposeHandleFn DisposeHandle;   // +0x1C
+    HostDisposeHandleFn DisposeHandle;   // slot 7
 };
 
 struct HostWindowFuncs {
     void* reserved00;
-    HostMainWindowFn MainWindow;         // +0x04
+    HostMainWindowFn MainWindow;         // slot 1
 };
 
 struct HostSuiteFuncs {
     void* reserved00[7];
-    HostBasicSuiteFn BasicSuite;         // +0x1C
+    HostBasicSuiteFn BasicSuite;         // slot 7
 };
 
 struct HostTables {
     void* reserved00;
-    HostMemoryFuncs* memory;             // +0x04
-    HostWindowFuncs* window;             // +0x08
+    HostMemoryFuncs* memory;             // slot 1
+    HostWindowFuncs* window;             // slot 2
     void* reserved0C;
-    HostSuiteFuncs* suites;              // +0x10
+    HostSuiteFuncs* suites;              // slot 4
 };
 
 struct DeviceRecord {
@@ -79,31 +79,58 @@ struct DeviceRecord {
     uint8_t hostReserved48[0x38];
 };
 
-static_assert(offsetof(DeviceRecord, settings) == 0x00, "record layout");
-static_assert(offsetof(DeviceRecord, command) == 0x04, "record layout");
-static_assert(offsetof(DeviceRecord, mode) == 0x06, "record layout");
-static_assert(offsetof(DeviceRecord, timecode) == 0x08, "record layout");
-static_assert(offsetof(DeviceRecord, dropFrame) == 0x0C, "record layout");
-static_assert(offsetof(DeviceRecord, frameRate) == 0x0E, "record layout");
-static_assert(offsetof(DeviceRecord, features) == 0x10, "record layout");
-static_assert(offsetof(DeviceRecord, preroll) == 0x16, "record layout");
-static_assert(offsetof(DeviceRecord, abortFn) == 0x18, "record layout");
-static_assert(offsetof(DeviceRecord, exportEnd) == 0x24, "record layout");
-static_assert(offsetof(DeviceRecord, printCallback) == 0x30, "record layout");
-static_assert(offsetof(DeviceRecord, parentWindow) == 0x34, "record layout");
-static_assert(offsetof(DeviceRecord, tables) == 0x38, "record layout");
-static_assert(offsetof(DeviceRecord, nameBuffer) == 0x3C, "record layout");
-static_assert(offsetof(DeviceRecord, positionFn) == 0x40, "record layout");
-static_assert(offsetof(DeviceRecord, positionReference) == 0x44, "record layout");
-static_assert(sizeof(DeviceRecord) == 128, "the record is 128 bytes");
+// Where the editor keeps each field: the given layout of a 32-bit editor, and
+// the natural one of a 64-bit editor (pointers of 8 bytes on 8-byte bounds).
+struct DeviceRecordLayout {
+    size_t settings, command, mode, timecode, dropFrame, frameRate, features, preroll, abortFn,
+        exportEnd, printCallback, parentWindow, tables, nameBuffer, positionFn, positionReference,
+        size;
+    size_t tablesMemory, tablesWindow, tablesSuites, newHandle, disposeHandle, mainWindow,
+        basicSuite;
+};
+#ifdef _WIN64
+constexpr DeviceRecordLayout kRecordLayout = {
+    0x00, 0x08, 0x0A, 0x0C, 0x10, 0x12, 0x14, 0x1A, 0x20,
+    0x30, 0x40, 0x48, 0x50, 0x58, 0x60, 0x68,
+    168,
+    0x08, 0x10, 0x20, 0x20, 0x38, 0x08,
+    0x38};
+#else
+constexpr DeviceRecordLayout kRecordLayout = {
+    0x00, 0x04, 0x06, 0x08, 0x0C, 0x0E, 0x10, 0x16, 0x18,
+    0x24, 0x30, 0x34, 0x38, 0x3C, 0x40, 0x44,
+    128,
+    0x04, 0x08, 0x10, 0x10, 0x1C, 0x04,
+    0x1C};
+#endif
 
-static_assert(offsetof(HostTables, memory) == 0x04, "host tables");
-static_assert(offsetof(HostTables, window) == 0x08, "host tables");
-static_assert(offsetof(HostTables, suites) == 0x10, "host tables");
-static_assert(offsetof(HostMemoryFuncs, NewHandle) == 0x10, "host tables");
-static_assert(offsetof(HostMemoryFuncs, DisposeHandle) == 0x1C, "host tables");
-static_assert(offsetof(HostWindowFuncs, MainWindow) == 0x04, "host tables");
-static_assert(offsetof(HostSuiteFuncs, BasicSuite) == 0x1C, "host tables");
+static_assert(offsetof(DeviceRecord, settings) == kRecordLayout.settings, "record layout");
+static_assert(offsetof(DeviceRecord, command) == kRecordLayout.command, "record layout");
+static_assert(offsetof(DeviceRecord, mode) == kRecordLayout.mode, "record layout");
+static_assert(offsetof(DeviceRecord, timecode) == kRecordLayout.timecode, "record layout");
+static_assert(offsetof(DeviceRecord, dropFrame) == kRecordLayout.dropFrame, "record layout");
+static_assert(offsetof(DeviceRecord, frameRate) == kRecordLayout.frameRate, "record layout");
+static_assert(offsetof(DeviceRecord, features) == kRecordLayout.features, "record layout");
+static_assert(offsetof(DeviceRecord, preroll) == kRecordLayout.preroll, "record layout");
+static_assert(offsetof(DeviceRecord, abortFn) == kRecordLayout.abortFn, "record layout");
+static_assert(offsetof(DeviceRecord, exportEnd) == kRecordLayout.exportEnd, "record layout");
+static_assert(offsetof(DeviceRecord, printCallback) == kRecordLayout.printCallback, "record layout");
+static_assert(offsetof(DeviceRecord, parentWindow) == kRecordLayout.parentWindow, "record layout");
+static_assert(offsetof(DeviceRecord, tables) == kRecordLayout.tables, "record layout");
+static_assert(offsetof(DeviceRecord, nameBuffer) == kRecordLayout.nameBuffer, "record layout");
+static_assert(offsetof(DeviceRecord, positionFn) == kRecordLayout.positionFn, "record layout");
+static_assert(offsetof(DeviceRecord, positionReference) == kRecordLayout.positionReference,
+              "record layout");
+static_assert(sizeof(DeviceRecord) == kRecordLayout.size, "record size");
+
+static_assert(offsetof(HostTables, memory) == kRecordLayout.tablesMemory, "host tables");
+static_assert(offsetof(HostTables, window) == kRecordLayout.tablesWindow, "host tables");
+static_assert(offsetof(HostTables, suites) == kRecordLayout.tablesSuites, "host tables");
+static_assert(offsetof(HostMemoryFuncs, NewHandle) == kRecordLayout.newHandle, "host tables");
+static_assert(offsetof(HostMemoryFuncs, DisposeHandle) == kRecordLayout.disposeHandle,
+              "host tables");
+static_assert(offsetof(HostWindowFuncs, MainWindow) == kRecordLayout.mainWindow, "host tables");
+static_assert(offsetof(HostSuiteFuncs, BasicSuite) == kRecordLayout.basicSuite, "host tables");
 
 // Selectors of xDevice.
 enum DeviceSelector : int16_t {

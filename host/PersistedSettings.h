@@ -1,7 +1,9 @@
 #pragma once
 // The settings the editor keeps for the module between runs: one block per
 // port and the few module-wide choices. Both layouts are stored by the
-// editor, so they are fixed to the byte.
+// editor, so they are fixed to the byte. They hold no pointer: the asserts
+// below are the same on both targets, so the 32-bit and the 64-bit module
+// each read the block the other saved.
 #include "vtr/ControlSettings.h"
 #include "vtr/DeckBoardInfo.h"
 

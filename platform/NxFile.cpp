@@ -25,13 +25,18 @@ void* DuplicateOwnHandle(void* handle)
 NxFile::NxFile()
     : m_handle(nullptr), m_flag(0), m_word1(0), m_word2(0), m_ioState(0)
 {
-    // Other modules rely on this layout.
+    // Other modules rely on this layout; a 64-bit handle moves the rest on.
+#ifdef _WIN64
+    constexpr size_t kFlag = 8, kWord1 = 12, kIoState = 20, kUserArea = 24, kSize = 424;
+#else
+    constexpr size_t kFlag = 4, kWord1 = 8, kIoState = 16, kUserArea = 20, kSize = 420;
+#endif
     static_assert(offsetof(NxFile, m_handle) == 0, "handle first");
-    static_assert(offsetof(NxFile, m_flag) == 4, "flag byte");
-    static_assert(offsetof(NxFile, m_word1) == 8, "first word");
-    static_assert(offsetof(NxFile, m_ioState) == 16, "third word");
-    static_assert(offsetof(NxFile, m_userArea) == 20, "user area");
-    static_assert(sizeof(NxFile) == 420, "whole object");
+    static_assert(offsetof(NxFile, m_flag) == kFlag, "flag byte");
+    static_assert(offsetof(NxFile, m_word1) == kWord1, "first word");
+    static_assert(offsetof(NxFile, m_ioState) == kIoState, "third word");
+    static_assert(offsetof(NxFile, m_userArea) == kUserArea, "user area");
+    static_assert(sizeof(NxFile) == kSize, "whole object");
 }
 
 NxFile::NxFile(const NxFile& other)

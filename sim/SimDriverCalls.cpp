@@ -14,13 +14,6 @@ namespace {
 // What a failing driver reports when it has no better word for it.
 constexpr DWORD kDriverFailure = ERROR_GEN_FAILURE;
 
-// Sizes of the 32-bit records: SP_DEVICE_INTERFACE_DATA, SP_DEVINFO_DATA and
-// the fixed part of SP_DEVICE_INTERFACE_DETAIL_DATA_A (its size field and
-// one character).
-constexpr DWORD kInterfaceDataSize = 28;
-constexpr DWORD kDevInfoDataSize = 28;
-constexpr DWORD kDetailHeaderSize = 5;
-
 constexpr size_t kHeaderSize = 24;
 
 bool SamePath(const char* a, const std::string& b)

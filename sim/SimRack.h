@@ -72,7 +72,7 @@ struct UartStatus {
 // A host buffer registered with the board (a to-host DMA request of frame 0
 // with a byte count), until a from-host request of count 0 releases it.
 struct DmaBuffer {
-    uint32_t address = 0;
+    uintptr_t address = 0;
     uint32_t byteCount = 0;
 };
 

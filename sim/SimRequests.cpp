@@ -1,7 +1,9 @@
 // The board driver's side of each property request: the record decoded by
 // its byte offsets alone, so that a fault in how the module lays a record
-// out shows here instead of being mirrored.
+// out shows here instead of being mirrored. Records that carry a caller's
+// address are read at the offsets of the target this driver serves.
 #include "board/BoardTypes.h"
+#include "board/RequestLayout.h"
 #include "sim/RackState.h"
 
 #include <cstdio>
@@ -11,18 +13,21 @@ namespace sim {
 
 namespace {
 
+constexpr RequestLayout kLayout = kRequestLayout;
+
 constexpr DWORD kRegisterRecord = 40;
-constexpr DWORD kMappingRecord = 40;
 constexpr DWORD kInterruptRecord = 32;
-constexpr DWORD kSubscriptionRecord = 40;
-constexpr DWORD kDmaRecord = 64;
+constexpr DWORD kCountRecord = 40;
 constexpr DWORD kCommandRecord = 56;
 constexpr DWORD kStatusRecord = 112;
 constexpr DWORD kFrameStampRecord = 168;
-constexpr DWORD kTransferRecord = 336;
-constexpr DWORD kTransferExRecord = 584;
 constexpr DWORD kTransferStatus = 160;
 constexpr DWORD kBitFileRecord = 1048;
+constexpr DWORD kMappingRecord = kLayout.mappingSize;
+constexpr DWORD kSubscriptionRecord = kLayout.subscriptionSize;
+constexpr DWORD kDmaRecord = kLayout.dmaSize;
+constexpr DWORD kTransferRecord = kLayout.transferSize;
+constexpr DWORD kTransferExRecord = kLayout.transferExSize;
 
 constexpr SIZE_T kMappingBytes = 64 * 1024;
 
@@ -48,6 +53,13 @@ public:
         std::memcpy(&v, bytes_.data() + offset, sizeof v);
         return v;
     }
+    // A caller's address, as wide as the target's pointers.
+    uintptr_t Address(DWORD offset) const
+    {
+        uintptr_t v = 0;
+        std::memcpy(&v, bytes_.data() + offset, kLayout.addressBytes);
+        return v;
+    }
     uint8_t Byte(DWORD offset) const { return bytes_[offset]; }
     const uint8_t* data() const { return bytes_.data(); }
 
@@ -70,6 +82,11 @@ public:
     {
         std::memcpy(out_ + offset, &value, sizeof value);
         Grow(offset + 4);
+    }
+    void PutAddress(DWORD offset, uintptr_t value)
+    {
+        std::memcpy(out_ + offset, &value, kLayout.addressBytes);
+        Grow(offset + kLayout.addressBytes);
     }
     void Zero(DWORD offset, DWORD bytes)
     {
@@ -152,7 +169,7 @@ private:
             return ERROR_INVALID_PARAMETER;
         if (DWORD e = Sizes(kMappingRecord, map ? kMappingRecord : 0))
             return e;
-        const uint8_t kind = request_.Byte(32);
+        const uint8_t kind = request_.Byte(kLayout.mappingKind);
         if (kind >= kMappingKinds)
             return ERROR_INVALID_PARAMETER;
         void*& mapping = handle_.mappings[kind];
@@ -164,10 +181,10 @@ private:
             if (!mapping)
                 return ERROR_NOT_ENOUGH_MEMORY;
             reply_.Echo(request_, kMappingRecord);
-            reply_.Put(24, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(mapping)));
+            reply_.PutAddress(kLayout.mappingAddress, reinterpret_cast<uintptr_t>(mapping));
             return ERROR_SUCCESS;
         }
-        if (!mapping || request_.Word(24) != static_cast<uint32_t>(reinterpret_cast<uintptr_t>(mapping)))
+        if (!mapping || request_.Address(kLayout.mappingAddress) != reinterpret_cast<uintptr_t>(mapping))
             return ERROR_INVALID_PARAMETER;
         VirtualFree(mapping, 0, MEM_RELEASE);
         mapping = nullptr;
@@ -189,13 +206,18 @@ private:
     {
         if (DWORD e = Sizes(32, 0))
             return e;
-        if (request_.Word(28) != kInterruptCountMarker) {
+        // A count carries its marker where a subscription of this target
+        // carries its type or the top of its address: the size tells them
+        // apart when a 64-bit address could look like the marker.
+        const bool count = request_.Word(28) == kInterruptCountMarker &&
+                           (kSubscriptionRecord == kCountRecord || request_.size() < kSubscriptionRecord);
+        if (!count) {
             // The old form names the caller's handle variable, not the handle.
             if (DWORD e = Sizes(kSubscriptionRecord, 0))
                 return e;
             HANDLE event = nullptr;
             if (flags_ == kFlagGet) {
-                const uintptr_t address = request_.Word(24);
+                const uintptr_t address = request_.Address(kLayout.subscriptionEvent);
                 SIZE_T got = 0;
                 if (!address)
                     return ERROR_INVALID_PARAMETER;
@@ -204,16 +226,16 @@ private:
                     got != sizeof event)
                     return ERROR_NOACCESS;
             }
-            return Subscribe(request_.Word(28), event);
+            return Subscribe(request_.Word(kLayout.subscriptionType), event);
         }
         if (flags_ != kFlagGet)
             return ERROR_INVALID_PARAMETER;
-        if (DWORD e = Sizes(kSubscriptionRecord, kSubscriptionRecord))
+        if (DWORD e = Sizes(kCountRecord, kCountRecord))
             return e;
         const uint32_t type = request_.Word(32);
         if (type >= kInterruptTypes)
             return ERROR_INVALID_PARAMETER;
-        reply_.Echo(request_, kSubscriptionRecord);
+        reply_.Echo(request_, kCountRecord);
         reply_.Put(32, board_.counts[type]);
         return ERROR_SUCCESS;
     }
@@ -222,7 +244,8 @@ private:
     {
         if (DWORD e = Sizes(kSubscriptionRecord, 0))
             return e;
-        return Subscribe(request_.Word(28), reinterpret_cast<HANDLE>(static_cast<uintptr_t>(request_.Word(24))));
+        return Subscribe(request_.Word(kLayout.subscriptionType),
+                         reinterpret_cast<HANDLE>(request_.Address(kLayout.subscriptionEvent)));
     }
 
     DWORD Subscribe(uint32_t type, HANDLE event)
@@ -254,8 +277,9 @@ private:
     {
         if (DWORD e = Sizes(kDmaRecord, 0))
             return e;
-        const uint32_t engine = request_.Word(24), host = request_.Word(28), frame = request_.Word(32),
-                       count = request_.Word(36);
+        const uint32_t engine = request_.Word(kLayout.dmaEngine), frame = request_.Word(kLayout.dmaFrame),
+                       count = request_.Word(kLayout.dmaByteCount);
+        const uintptr_t host = request_.Address(kLayout.dmaHostAddress);
         if (flags_ != kFlagGet && flags_ != kFlagSet)
             return ERROR_INVALID_PARAMETER;
         if (!host && count)
@@ -341,16 +365,16 @@ private:
             return e;
         if (request_.Word(24) != command)
             return ERROR_INVALID_PARAMETER;
-        const uint32_t audioBytes = request_.Word(48);
-        if (audioBytes % 4 || request_.Word(44) % 4)
+        const uint32_t audioBytes = request_.Word(kLayout.transferAudioSize);
+        if (audioBytes % 4 || request_.Address(kLayout.transferAudioAddress) % 4)
             return ERROR_INVALID_PARAMETER;
         ++board_.transfers;
         reply_.Zero(0, kTransferStatus);
-        reply_.Put(0, request_.Word(28));
+        reply_.Put(0, request_.Word(kLayout.transferRecord));
         reply_.Put(4, board_.transfers);
         reply_.Put(8, audioBytes);
         if (recordSize == kTransferExRecord)
-            reply_.Put(12, request_.Word(kTransferRecord));
+            reply_.Put(12, request_.Word(kLayout.transferExtra));
         return ERROR_SUCCESS;
     }
 

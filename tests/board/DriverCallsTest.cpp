@@ -4,6 +4,7 @@
 #include "board/BoardTypes.h"
 #include "board/CBrixBoard.h"
 #include "board/RackFixture.h"
+#include "board/RequestLayout.h"
 #include "support/HandleMark.h"
 
 #include <gtest/gtest.h>
@@ -12,9 +13,11 @@
 
 namespace {
 
-uint32_t AsWord(const void* pointer)
+constexpr RequestLayout kLayout = kRequestLayout;
+
+uintptr_t AsAddress(const void* pointer)
 {
-    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(pointer));
+    return reinterpret_cast<uintptr_t>(pointer);
 }
 
 class DriverCalls : public RackTest {
@@ -85,10 +88,10 @@ TEST_F(DriverCalls, SubscriptionFormFollowsTheDriverFlag)
         std::vector<sim::LoggedCall> sent = Sent(flags ? kPropertySubscription
                                                        : kPropertyInterruptCount);
         ASSERT_EQ(1u, sent.size()) << "asked twice, subscribed once";
-        EXPECT_EQ(40u, sent[0].inSize);
+        EXPECT_EQ(kLayout.subscriptionSize, sent[0].inSize);
         EXPECT_EQ(kFlagGet, sent[0].flags);
-        EXPECT_EQ(flags ? AsWord(*slot) : AsWord(slot), Word(sent[0], 24));
-        EXPECT_EQ(kInterruptUartReceive, Word(sent[0], 28));
+        EXPECT_EQ(flags ? AsAddress(*slot) : AsAddress(slot), Address(sent[0], kLayout.subscriptionEvent));
+        EXPECT_EQ(kInterruptUartReceive, Word(sent[0], kLayout.subscriptionType));
         EXPECT_EQ(1, Rack().LiveSubscriptions());
 
         ASSERT_TRUE(board_.ConfigureInterrupt(true, kInterruptUartReceive));
@@ -161,31 +164,31 @@ TEST_F(DriverCalls, MappingsUseTheirOwnKindAndAddress)
     OpenBoard(0x2000);  // 0x10440 sees its frame memory through two windows
     ASSERT_TRUE(board_.MapFrameBuffers());
     sim::LoggedCall request = Sent(kPropertyMapping).back();
-    EXPECT_EQ(40u, request.inSize);
+    EXPECT_EQ(kLayout.mappingSize, request.inSize);
     EXPECT_EQ(kFlagGet, request.flags);
-    EXPECT_EQ(0u, request.request[32]);
-    const uint32_t frames = board_.FrameBufferAddress(0);
+    EXPECT_EQ(0u, request.request[kLayout.mappingKind]);
+    const uintptr_t frames = board_.FrameBufferAddress(0);
     ASSERT_NE(0u, frames);
     EXPECT_EQ(frames, board_.FrameBufferAddress(1));
     EXPECT_EQ(frames + board_.FrameBufferMemorySize(), board_.FrameBufferAddress(2));
 
     ASSERT_TRUE(board_.MapRegisters());
     ASSERT_TRUE(board_.MapMemoryKind2());
-    EXPECT_EQ(1u, Sent(kPropertyMapping)[1].request[32]);
-    EXPECT_EQ(2u, Sent(kPropertyMapping)[2].request[32]);
-    const uint32_t registers = board_.RegisterMapping();
+    EXPECT_EQ(1u, Sent(kPropertyMapping)[1].request[kLayout.mappingKind]);
+    EXPECT_EQ(2u, Sent(kPropertyMapping)[2].request[kLayout.mappingKind]);
+    const uintptr_t registers = board_.RegisterMapping();
     Rack().ClearLog();
 
     ASSERT_TRUE(board_.UnmapRegisters());
     request = LastRequest();
     EXPECT_EQ(kFlagSet, request.flags);
-    EXPECT_EQ(registers, Word(request, 24));
-    EXPECT_EQ(1u, request.request[32]);
+    EXPECT_EQ(registers, Address(request, kLayout.mappingAddress));
+    EXPECT_EQ(1u, request.request[kLayout.mappingKind]);
     EXPECT_EQ(0u, board_.RegisterMapping());
     EXPECT_NE(0u, board_.Kind2Mapping());
     EXPECT_EQ(frames, board_.FrameBufferAddress(0));
     ASSERT_TRUE(board_.UnmapFrameBuffers());
-    EXPECT_EQ(frames, Word(LastRequest(), 24));
+    EXPECT_EQ(frames, Address(LastRequest(), kLayout.mappingAddress));
     EXPECT_EQ(0u, board_.FrameBufferAddress(2));
 
     Rack().ClearLog();
@@ -199,15 +202,15 @@ TEST_F(DriverCalls, DmaRequestAndTheListOfLockedBuffers)
     OpenBoard(0x2000);
     ASSERT_TRUE(board_.DmaTransfer(3, true, 7, 0x2000, 0x40, 0x100, true));
     sim::LoggedCall request = LastRequest();
-    EXPECT_EQ(64u, request.inSize);
+    EXPECT_EQ(kLayout.dmaSize, request.inSize);
     EXPECT_EQ(kPropertyDma, request.propertyId);
     EXPECT_EQ(kFlagGet, request.flags);
-    EXPECT_EQ(3u, Word(request, 24));
-    EXPECT_EQ(0x2000u, Word(request, 28));
-    EXPECT_EQ(7u, Word(request, 32));
-    EXPECT_EQ(0x100u, Word(request, 36));
-    EXPECT_EQ(0x40u, Word(request, 40));
-    EXPECT_EQ(1u, request.request[56]);
+    EXPECT_EQ(3u, Word(request, kLayout.dmaEngine));
+    EXPECT_EQ(0x2000u, Address(request, kLayout.dmaHostAddress));
+    EXPECT_EQ(7u, Word(request, kLayout.dmaFrame));
+    EXPECT_EQ(0x100u, Word(request, kLayout.dmaByteCount));
+    EXPECT_EQ(0x40u, Word(request, kLayout.dmaOffset));
+    EXPECT_EQ(1u, request.request[kLayout.dmaSynchronous]);
 
     ASSERT_TRUE(board_.DmaLock(0x1000, 64));
     ASSERT_TRUE(board_.DmaLock(0x3000, 64));
@@ -216,17 +219,17 @@ TEST_F(DriverCalls, DmaRequestAndTheListOfLockedBuffers)
     EXPECT_TRUE(board_.DmaUnlock(0x9000));
     request = LastRequest();
     EXPECT_EQ(kFlagSet, request.flags);
-    EXPECT_EQ(0x9000u, Word(request, 28));
-    EXPECT_EQ(0u, Word(request, 36));
-    EXPECT_EQ(1u, request.request[56]);
-    EXPECT_EQ((std::vector<uint32_t>{0x1000, 0x3000, 0x1000}), board_.DmaBuffers());
+    EXPECT_EQ(0x9000u, Address(request, kLayout.dmaHostAddress));
+    EXPECT_EQ(0u, Word(request, kLayout.dmaByteCount));
+    EXPECT_EQ(1u, request.request[kLayout.dmaSynchronous]);
+    EXPECT_EQ((std::vector<uintptr_t>{0x1000, 0x3000, 0x1000}), board_.DmaBuffers());
     EXPECT_TRUE(board_.DmaUnlock(0x1000));
-    EXPECT_EQ((std::vector<uint32_t>{0x3000, 0x1000}), board_.DmaBuffers());
+    EXPECT_EQ((std::vector<uintptr_t>{0x3000, 0x1000}), board_.DmaBuffers());
 
     Rack().ClearLog();
     EXPECT_TRUE(board_.DmaUnlockAll());
     ASSERT_EQ(2u, Requests().size());
-    EXPECT_EQ(0x3000u, Word(Requests()[0], 28));
+    EXPECT_EQ(0x3000u, Address(Requests()[0], kLayout.dmaHostAddress));
     EXPECT_TRUE(board_.DmaBuffers().empty());
 }
 
@@ -302,14 +305,15 @@ TEST_F(DriverCalls, CirculateStatusStampAndTransfer)
     EXPECT_EQ(0x500u, Word(request, 40));
     EXPECT_EQ(0x51Fu, Word(request, 40 + 31 * 4));
 
-    uint32_t transfer[36] = {};
+    CirculateTransferRecord transfer = {};
     uint32_t transferStatus[40] = {};
     uint32_t extra[61] = {};
-    transfer[0] = 0x77;
-    transfer[kTransferAudioAddressWord] = 0x4000;
-    transfer[kTransferAudioSizeWord] = 0x800;
+    transfer.leading[0] = 0x77;
+    transfer.audioAddress = 0x4000;
+    transfer.audioSize = 0x800;
+    transfer.trailing[29] = 0x88;
     extra[60] = 0x99;
-    command.status = transfer;
+    command.status = &transfer;
     command.transferStatus = transferStatus;
     command.extraData = extra;
     for (uint32_t code : {uint32_t(kCirculateTransfer), uint32_t(kCirculateTransferEx)}) {
@@ -317,29 +321,30 @@ TEST_F(DriverCalls, CirculateStatusStampAndTransfer)
         ASSERT_TRUE(board_.AutoCirculate(&command));
         request = LastRequest();
         const bool extended = code == kCirculateTransferEx;
-        EXPECT_EQ(extended ? 584u : 336u, request.inSize);
+        EXPECT_EQ(extended ? kLayout.transferExSize : kLayout.transferSize, request.inSize);
         EXPECT_EQ(160u, request.outSize);
         EXPECT_EQ(extended ? kPropertyCirculateTransferEx : kPropertyCirculateTransfer,
                   request.propertyId);
         EXPECT_EQ(code, Word(request, 24));
-        EXPECT_EQ(0x77u, Word(request, 28));
-        EXPECT_EQ(0x4000u, Word(request, 44));
-        EXPECT_EQ(0x800u, Word(request, 48));
+        EXPECT_EQ(0x77u, Word(request, kLayout.transferRecord));
+        EXPECT_EQ(0x4000u, Address(request, kLayout.transferAudioAddress));
+        EXPECT_EQ(0x800u, Word(request, kLayout.transferAudioSize));
+        EXPECT_EQ(0x88u, Word(request, kLayout.transferAudioSize + 30 * 4)) << "the record's last word";
         if (extended) {
-            EXPECT_EQ(0x99u, Word(request, 336 + 60 * 4));
+            EXPECT_EQ(0x99u, Word(request, kLayout.transferExtra + 60 * 4));
         }
     }
 
     // Misaligned audio is refused before anything reaches the driver.
     Rack().ClearLog();
     command.command = kCirculateTransfer;
-    transfer[kTransferAudioSizeWord] = 6;
+    transfer.audioSize = 6;
     EXPECT_FALSE(board_.AutoCirculate(&command));
-    transfer[kTransferAudioSizeWord] = 8;
-    transfer[kTransferAudioAddressWord] = 0x4002;
+    transfer.audioSize = 8;
+    transfer.audioAddress = 0x4002;
     EXPECT_FALSE(board_.AutoCirculate(&command));
     command.transferStatus = nullptr;
-    transfer[kTransferAudioAddressWord] = 0x4000;
+    transfer.audioAddress = 0x4000;
     EXPECT_FALSE(board_.AutoCirculate(&command));
     EXPECT_TRUE(Requests().empty());
 }
@@ -396,7 +401,7 @@ TEST_F(DriverCalls, AnswersStayInsideTheCallersBuffers)
         uint32_t words[40];
         uint32_t after;
     } transferStatus;
-    uint32_t transfer[36] = {};
+    CirculateTransferRecord transfer = {};
 
     for (sim::FaultMode mode : {sim::FaultMode::Garbage, sim::FaultMode::ShortOutput,
                                 sim::FaultMode::Fail}) {
@@ -416,7 +421,7 @@ TEST_F(DriverCalls, AnswersStayInsideTheCallersBuffers)
 
         AutoCirculateCommand command = {};
         command.command = kCirculateTransfer;
-        command.status = transfer;
+        command.status = &transfer;
         command.transferStatus = transferStatus.words;
         board_.AutoCirculate(&command);
         uint32_t value = 0;

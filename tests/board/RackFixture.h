@@ -69,6 +69,18 @@ protected:
         return value;
     }
 
+    // A caller's address at a byte offset, as wide as the target's pointers.
+    static uintptr_t Address(const sim::LoggedCall& call, size_t offset)
+    {
+        uintptr_t value = 0;
+        if (offset + sizeof value <= call.request.size())
+            std::memcpy(&value, call.request.data() + offset, sizeof value);
+        else
+            ADD_FAILURE() << "request of " << call.request.size() << " bytes has no address at "
+                          << offset;
+        return value;
+    }
+
     static size_t CountCalls(sim::Call kind)
     {
         size_t count = 0;

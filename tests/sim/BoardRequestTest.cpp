@@ -154,21 +154,29 @@ TEST_F(BoardRequests, MappingsAndDmaBuffersAreAccounted)
 {
     Use("type=4");
     Board board(0);
-    uint32_t address[3] = {};
+    uintptr_t address[3] = {};
     for (uint8_t kind = 0; kind < 3; ++kind) {
-        Bytes map = board.Request(kPropertyMapping, kFlagGet, 40, {{32, kind}});
+        Bytes map = board.Request(kPropertyMapping, kFlagGet, kLayout.mappingSize, {{kLayout.mappingKind, kind}});
         ASSERT_TRUE(board.Send(map)) << "kind " << int(kind);
-        address[kind] = WordAt(map, 24);
+        address[kind] = AddressAt(map, kLayout.mappingAddress);
     }
     EXPECT_TRUE(address[0] && address[0] != address[1] && address[1] != address[2] && address[2] != address[0]);
     EXPECT_EQ(3, rack.LiveMappings());
-    EXPECT_FALSE(board.Send(kPropertyMapping, kFlagSet, 40, {{24, address[0]}, {32, 1}})) << "another kind's address";
-    EXPECT_TRUE(board.Send(kPropertyMapping, kFlagSet, 40, {{24, address[1]}, {32, 1}}));
-    EXPECT_FALSE(board.Send(kPropertyMapping, kFlagSet, 40, {{24, address[1]}, {32, 1}})) << "unmapped twice";
+    const auto unmap = [&](uintptr_t at, uint8_t kind) {
+        Bytes r = board.Request(kPropertyMapping, kFlagSet, kLayout.mappingSize, {{kLayout.mappingKind, kind}});
+        PutAddress(r, kLayout.mappingAddress, at);
+        return board.Send(r);
+    };
+    EXPECT_FALSE(unmap(address[0], 1)) << "another kind's address";
+    EXPECT_TRUE(unmap(address[1], 1));
+    EXPECT_FALSE(unmap(address[1], 1)) << "unmapped twice";
     EXPECT_EQ(2, rack.LiveMappings());
 
-    const auto dma = [&](uint32_t flags, uint32_t host, uint32_t count) {
-        return board.Send(kPropertyDma, flags, 64, {{28, host}, {36, count}, {56, flags == kFlagSet}});
+    const auto dma = [&](uint32_t flags, uintptr_t host, uint32_t count) {
+        Bytes r = board.Request(kPropertyDma, flags, kLayout.dmaSize,
+                                {{kLayout.dmaByteCount, count}, {kLayout.dmaSynchronous, flags == kFlagSet}});
+        PutAddress(r, kLayout.dmaHostAddress, host);
+        return board.Send(r);
     };
     EXPECT_TRUE(dma(kFlagGet, 0x1000, 4096));
     EXPECT_TRUE(dma(kFlagGet, 0x2000, 512));
@@ -251,15 +259,15 @@ TEST_F(BoardRequests, NoRequestWritesPastItsOutput)
     const Case cases[] = {
         {"register read", kPropertyRegister, kFlagGet, 300, 0, 0xFFFFFFFF, 40, 40},
         {"register write", kPropertyRegister, kFlagSet, 300, 1, 0xFFFFFFFF, 40, 40},
-        {"map", kPropertyMapping, kFlagGet, 0, 0, 2, 40, 40},
+        {"map", kPropertyMapping, kFlagGet, 0, 0, 0, kLayout.mappingSize, kLayout.mappingSize},
         {"interrupt", kPropertyInterrupt, kFlagGet, 0, 14, 0, 32, 32},
         {"count", kPropertyInterruptCount, kFlagGet, 0, kInterruptCountMarker, 14, 40, 40},
-        {"dma", kPropertyDma, kFlagSet, 0, 0, 0, 64, 64},
+        {"dma", kPropertyDma, kFlagSet, 0, 0, 0, kLayout.dmaSize, kLayout.dmaSize},
         {"command", kPropertyCirculateCommand, kFlagSet, 1, 0, 0, 56, 56},
         {"status", kPropertyCirculateStatus, kFlagGet, 4, 0, 0, 112, 112},
         {"frame stamp", kPropertyCirculateFrameStamp, kFlagGet, 5, 0, 0, 168, 168},
-        {"transfer", kPropertyCirculateTransfer, kFlagGet, 8, 0, 0, 336, 160},
-        {"transfer with extra data", kPropertyCirculateTransferEx, kFlagGet, 11, 0, 0, 584, 160},
+        {"transfer", kPropertyCirculateTransfer, kFlagGet, 8, 0, 0, kLayout.transferSize, 160},
+        {"transfer with extra data", kPropertyCirculateTransferEx, kFlagGet, 11, 0, 0, kLayout.transferExSize, 160},
         {"bit file", kPropertyBitFileInformation, kFlagGet, 0, 0, 0, 1048, 1048},
     };
     sim::Fault garbage;

@@ -9,9 +9,13 @@ constexpr DWORD kPresentInterfaces = DIGCF_PRESENT | DIGCF_DEVICEINTERFACE;
 SP_DEVICE_INTERFACE_DATA InterfaceData()
 {
     SP_DEVICE_INTERFACE_DATA data = {};
-    data.cbSize = 28;
+    data.cbSize = kInterfaceDataSize;
     return data;
 }
+
+// The sizes a caller built for the other target would give.
+constexpr DWORD kOtherInterfaceDataSize = kInterfaceDataSize == 28 ? 32 : 28;
+constexpr DWORD kOtherDetailHeaderSize = kDetailHeaderSize == 5 ? 8 : 5;
 
 class Enumeration : public RackTest {};
 
@@ -40,7 +44,7 @@ TEST_F(Enumeration, InterfacesAndDetailFollowTheSystemProtocol)
     ASSERT_NE(INVALID_HANDLE_VALUE, set);
 
     SP_DEVICE_INTERFACE_DATA data = InterfaceData();
-    data.cbSize = 32;
+    data.cbSize = kOtherInterfaceDataSize;
     EXPECT_FALSE(Api().enumDeviceInterfaces(set, nullptr, guid, 0, &data));
     EXPECT_EQ(ERROR_INVALID_USER_BUFFER, GetLastError());
     data = InterfaceData();
@@ -61,10 +65,10 @@ TEST_F(Enumeration, InterfacesAndDetailFollowTheSystemProtocol)
 
     std::vector<char> buffer(required + 8, '\x7f');
     auto* detail = reinterpret_cast<PSP_DEVICE_INTERFACE_DETAIL_DATA_A>(buffer.data());
-    detail->cbSize = 8;  // the size with padding, as a 64-bit caller would have it
+    detail->cbSize = kOtherDetailHeaderSize;
     EXPECT_FALSE(Api().getDeviceInterfaceDetail(set, &data, detail, required, &required, nullptr));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_USER_BUFFER), GetLastError());
-    detail->cbSize = 5;
+    detail->cbSize = kDetailHeaderSize;
     EXPECT_FALSE(Api().getDeviceInterfaceDetail(set, &data, detail, required - 1, &required, nullptr));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
     EXPECT_EQ('\x7f', buffer[required - 1]) << "wrote into a buffer it called too small";

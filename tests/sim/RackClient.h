@@ -12,12 +12,16 @@
 #include <vector>
 
 #include "board/BoardTypes.h"
+#include "board/RequestLayout.h"
 #include "sim/SimRack.h"
 
 namespace simtest {
 
 using Bytes = std::vector<uint8_t>;
 using Words = std::initializer_list<std::pair<size_t, uint32_t>>;
+
+// Where this target's driver reads the fields that carry addresses.
+constexpr RequestLayout kLayout = kRequestLayout;
 
 inline void PutWord(Bytes& b, size_t offset, uint32_t value)
 {
@@ -32,7 +36,21 @@ inline uint32_t WordAt(const Bytes& b, size_t offset)
     std::memcpy(&v, &b[offset], 4);
     return v;
 }
-inline uint32_t Word(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
+// A caller's address, as wide as the target's pointers.
+inline void PutAddress(Bytes& b, size_t offset, uintptr_t value)
+{
+    if (offset + sizeof value > b.size())
+        ADD_FAILURE() << "address at " << offset << " is past a record of " << b.size();
+    else
+        std::memcpy(&b[offset], &value, sizeof value);
+}
+inline uintptr_t AddressAt(const Bytes& b, size_t offset)
+{
+    uintptr_t v;
+    std::memcpy(&v, &b[offset], sizeof v);
+    return v;
+}
+inline uintptr_t Address(const void* p) { return reinterpret_cast<uintptr_t>(p); }
 
 // A zeroed record of the given size with its header and the words given.
 inline Bytes Record(uint32_t boardType, uint32_t id, uint32_t flags, size_t size, Words words = {})
@@ -135,12 +153,18 @@ public:
     // The form that carries the event handle itself.
     bool Subscribe(bool on, uint32_t type, HANDLE event) const
     {
-        return Send(kPropertySubscription, on ? kFlagGet : kFlagSet, 40, {{24, Word(event)}, {28, type}});
+        return SendSubscription(kPropertySubscription, on, type, Address(event));
     }
     // The form that carries the address of the caller's handle variable.
     bool SubscribeByAddress(bool on, uint32_t type, HANDLE* slot) const
     {
-        return Send(kPropertyInterruptCount, on ? kFlagGet : kFlagSet, 40, {{24, Word(slot)}, {28, type}});
+        return SendSubscription(kPropertyInterruptCount, on, type, Address(slot));
+    }
+    bool SendSubscription(uint32_t id, bool on, uint32_t type, uintptr_t address) const
+    {
+        Bytes r = Request(id, on ? kFlagGet : kFlagSet, kLayout.subscriptionSize, {{kLayout.subscriptionType, type}});
+        PutAddress(r, kLayout.subscriptionEvent, address);
+        return Send(r);
     }
     uint32_t Count(uint32_t type) const
     {
