@@ -58,12 +58,12 @@ std::vector<uint8_t> PascalName(const std::string& name)
 const std::vector<uint8_t> kDeviceList =
     BuildPipl({{"kind", Code("DevC")}, {"name", PascalName("Veltrix Serial Control")}, {"eSVR", {3, 0, 0, 0}}});
 
-std::string CheckError(const std::vector<uint8_t>& list)
+std::string CheckError(const std::vector<uint8_t>& list, uint32_t codeKey = 0)
 {
     PiplInfo info;
-    std::string name, error;
+    std::string name, entry, error;
     EXPECT_TRUE(ParsePipl(list.data(), list.size(), info, error)) << error;
-    EXPECT_FALSE(CheckDevicePipl(info, name, error));
+    EXPECT_FALSE(CheckDevicePipl(info, codeKey, name, entry, error));
     return error;
 }
 
@@ -75,10 +75,19 @@ TEST(PiplReader, ReadsADeviceControlList)
     std::string name, error;
     ASSERT_TRUE(ParsePipl(kDeviceList.data(), kDeviceList.size(), info, error)) << error;
     EXPECT_EQ(3u, info.properties.size());
-    ASSERT_TRUE(CheckDevicePipl(info, name, error)) << error;
+    std::string entry;
+    ASSERT_TRUE(CheckDevicePipl(info, 0, name, entry, error)) << error;
     EXPECT_EQ("Veltrix Serial Control", name);
+    EXPECT_EQ("xDevice", entry) << "a list without a code entry";
     // The name's data keeps its length, not the padding.
     EXPECT_EQ(23u, info.Find(FourCC("8BIM"), FourCC("name"))->data.size());
+
+    // A 64-bit host enters the module where its code entry says.
+    const std::vector<uint8_t> with64 = BuildPipl({{"kind", Code("DevC")}, {"name", PascalName("x")},
+                                                   {"8664", {'E', 'n', 't', 'r', 'y', 0, 0, 0}}});
+    ASSERT_TRUE(ParsePipl(with64.data(), with64.size(), info, error)) << error;
+    ASSERT_TRUE(CheckDevicePipl(info, FourCC("8664"), name, entry, error)) << error;
+    EXPECT_EQ("Entry", entry);
 }
 
 TEST(PiplReader, RefusesEveryTruncation)
@@ -123,6 +132,13 @@ TEST(PiplReader, CheckNamesWhatIsWrong)
     // A length byte that claims more than the data holds.
     EXPECT_NE(std::string::npos,
               CheckError(BuildPipl({{"kind", Code("DevC")}, {"name", {30, 'a', 'b'}}})).find("'name'"));
+    // A 64-bit host needs the code entry, named and terminated.
+    EXPECT_NE(std::string::npos,
+              CheckError(kDeviceList, FourCC("8664")).find("no code entry '8664'"));
+    EXPECT_NE(std::string::npos,
+              CheckError(BuildPipl({{"kind", Code("DevC")}, {"name", PascalName("x")}, {"8664", {'x', 'D'}}}),
+                         FourCC("8664"))
+                  .find("no zero-terminated entry name"));
 }
 
 TEST(HostTimecode, NonDropFrameAtEachRate)

@@ -63,14 +63,15 @@ bool DeviceModule::Check(std::string& error)
         return false;
     }
     PiplInfo pipl;
-    std::string problem;
-    if (!ParsePipl(bytes, size, pipl, problem) || !CheckDevicePipl(pipl, displayName_, problem)) {
+    std::string problem, entryName;
+    if (!ParsePipl(bytes, size, pipl, problem) ||
+        !CheckDevicePipl(pipl, kHostCodeKey, displayName_, entryName, problem)) {
         error = "refused " + fullPath_ + ": " + problem;
         return false;
     }
-    entry_ = reinterpret_cast<XDeviceFn>(reinterpret_cast<void*>(GetProcAddress(library_, "xDevice")));
+    entry_ = reinterpret_cast<XDeviceFn>(reinterpret_cast<void*>(GetProcAddress(library_, entryName.c_str())));
     if (!entry_) {
-        error = "refused " + fullPath_ + ": it exports no xDevice";
+        error = "refused " + fullPath_ + ": it exports no " + entryName;
         return false;
     }
     return true;

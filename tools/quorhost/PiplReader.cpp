@@ -1,5 +1,6 @@
 #include "tools/quorhost/PiplReader.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace quorhost {
@@ -102,7 +103,8 @@ bool ParsePipl(const void* bytes, size_t size, PiplInfo& out, std::string& error
     return true;
 }
 
-bool CheckDevicePipl(const PiplInfo& pipl, std::string& displayName, std::string& error)
+bool CheckDevicePipl(const PiplInfo& pipl, uint32_t codeKey, std::string& displayName,
+                     std::string& entryName, std::string& error)
 {
     const PiplProperty* kind = pipl.Find(kVendor, kKindKey);
     if (!kind) {
@@ -128,6 +130,20 @@ bool CheckDevicePipl(const PiplInfo& pipl, std::string& displayName, std::string
         return false;
     }
     displayName.assign(name->data.begin() + 1, name->data.begin() + 1 + name->data[0]);
+    entryName = "xDevice";
+    if (codeKey == 0)
+        return true;
+    const PiplProperty* code = pipl.Find(kVendor, codeKey);
+    if (!code) {
+        error = "property list has no code entry " + FourCCText(codeKey) + " for this host";
+        return false;
+    }
+    const auto end = std::find(code->data.begin(), code->data.end(), uint8_t(0));
+    if (end == code->data.end() || end == code->data.begin()) {
+        error = FourCCText(codeKey) + " property holds no zero-terminated entry name";
+        return false;
+    }
+    entryName.assign(code->data.begin(), end);
     return true;
 }
 

@@ -37,8 +37,20 @@ struct PiplInfo {
 // gives either a list or an error text.
 bool ParsePipl(const void* bytes, size_t size, PiplInfo& out, std::string& error);
 
+// The code entry this host looks for: a 64-bit editor enters only modules
+// that name their entry for 64-bit Windows in '8664'; a 32-bit device module
+// carries no code entry and is entered at xDevice (0: none looked for).
+#ifdef _WIN64
+constexpr uint32_t kHostCodeKey = FourCC("8664");
+#else
+constexpr uint32_t kHostCodeKey = 0;
+#endif
+
 // A device-control module's list must say kind 'DevC' and carry its display
-// name as a length-prefixed string in 'name' (vendor '8BIM' for both).
-bool CheckDevicePipl(const PiplInfo& pipl, std::string& displayName, std::string& error);
+// name as a length-prefixed string in 'name' (vendor '8BIM' for all). With a
+// code key, the list must also hold that code entry: the entry's name,
+// zero-terminated within its data; without one, the entry is xDevice.
+bool CheckDevicePipl(const PiplInfo& pipl, uint32_t codeKey, std::string& displayName,
+                     std::string& entryName, std::string& error);
 
 } // namespace quorhost
