@@ -110,6 +110,26 @@ TEST(DeckSession, SettingsSurviveRunsAndUntrustedFilesFallBackToDefaults)
     }
 }
 
+// Blocks that the 32-bit and the 64-bit module wrote after the options
+// dialog below, kept as the editor kept them: an editor may load either
+// module with what the other left.
+const char* const kBlocksOfEachTarget[] = {"settings-written-by-x86.bin", "settings-written-by-x64.bin"};
+
+TEST(DeckSession, BlocksWrittenByEitherTargetAreTakenAsWritten)
+{
+    const std::string folder = ScratchFolder("session-either-target");
+    const std::string file = folder + "\\settings.bin";
+    for (const char* name : kBlocksOfEachTarget) {
+        const PersistedSettings written = ReadSettings(TestDataFolder() + "\\" + name);
+        WriteSettings(file, written);
+        const ProcessResult r = RunQuorhost({"--sim", "--settings", file, "restart", "status", "cleanup"}, folder);
+        ASSERT_EQ(0u, r.exitCode) << r.err;
+        EXPECT_TRUE(Contains(LineOf(r, "status"), "rate 25, drop-frame 0")) << name << "\n" << r.out;
+        const PersistedSettings kept = ReadSettings(file);
+        EXPECT_EQ(0, std::memcmp(&written, &kept, sizeof kept)) << name << " fell back to defaults";
+    }
+}
+
 TEST(DeckSession, OptionsDialogChoicesReachTheEditorsSettingsOnlyOnOk)
 {
     const std::string folder = ScratchFolder("session-setup");
@@ -123,6 +143,10 @@ TEST(DeckSession, OptionsDialogChoicesReachTheEditorsSettingsOnlyOnOk)
     PersistedSettings kept = ReadSettings(file);
     EXPECT_EQ(1u, kept.ports[0].timecode.formatIndex);
     EXPECT_EQ(1u, kept.ports[0].timecode.sourceIndex);
+    for (const char* name : kBlocksOfEachTarget) {
+        const PersistedSettings other = ReadSettings(TestDataFolder() + "\\" + name);
+        EXPECT_EQ(0, std::memcmp(&other, &kept, sizeof kept)) << "not the bytes of " << name;
+    }
 
     // Changed and cancelled: the block stays as it was.
     r = RunQuorhost({"--sim", "--settings", file, "restart", "setup choose=1052:4 press=1306", "cleanup"}, folder);

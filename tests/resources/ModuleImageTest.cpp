@@ -1,6 +1,8 @@
-// The built module as the editor finds it: its name in the export
-// directory, its entry, its resources byte for byte, and imports from the
-// system only.
+// The built modules as the editor finds them: their names in the export
+// directory, their entry, their resources byte for byte, and imports from
+// the system only. Each image is read from its file, so that the tests of
+// either target check both targets' modules; only this target's modules are
+// also loaded and entered.
 #include "support/BuildPaths.h"
 
 #include <windows.h>
@@ -10,6 +12,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <set>
 #include <string>
@@ -17,49 +20,135 @@
 
 namespace {
 
-// Both modules, the production one and the simulation one, must look the
-// same to the editor.
-class ModuleImageTest : public ::testing::TestWithParam<const char*> {
+struct Module {
+    std::string path;
+    bool is64;      // built for 64-bit Windows
+    bool own;       // built for the target of this test program
+};
+
+#ifdef _WIN64
+constexpr bool kOwn64 = true;
+#else
+constexpr bool kOwn64 = false;
+#endif
+
+// The production and the simulation module must look the same to the editor:
+// this target's two, and the other target's two when that tree is built.
+std::vector<Module> Modules()
+{
+    std::vector<Module> modules;
+    const char* names[] = {"\\DeviceQuorSerial.prm", "\\sim\\DeviceQuorSerial.prm"};
+    for (const char* name : names)
+        modules.push_back({BinFolder() + name, kOwn64, true});
+    if (!PeerBinFolder().empty())
+        for (const char* name : names)
+            modules.push_back({PeerBinFolder() + name, !kOwn64, false});
+    return modules;
+}
+
+std::vector<uint8_t> ReadFile(const std::string& path)
+{
+    std::vector<uint8_t> bytes;
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+        uint8_t buffer[65536];
+        size_t count;
+        while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+            bytes.insert(bytes.end(), buffer, buffer + count);
+        std::fclose(file);
+    }
+    return bytes;
+}
+
+// A PE file as it lies on disk, of either width.
+class PeFile {
+public:
+    explicit PeFile(std::vector<uint8_t> bytes) : bytes_(std::move(bytes))
+    {
+        const auto* dos = At<IMAGE_DOS_HEADER>(0);
+        if (!dos || dos->e_magic != IMAGE_DOS_SIGNATURE)
+            return;
+        nt_ = dos->e_lfanew;
+        const auto* signature = At<DWORD>(nt_);
+        file_ = At<IMAGE_FILE_HEADER>(nt_ + 4);
+        if (!signature || *signature != IMAGE_NT_SIGNATURE || !file_)
+            return;
+        const size_t optional = nt_ + 4 + sizeof(IMAGE_FILE_HEADER);
+        const auto* magic = At<WORD>(optional);
+        if (!magic)
+            return;
+        magic_ = *magic;
+        directories_ = optional + (magic_ == IMAGE_NT_OPTIONAL_HDR64_MAGIC
+                                       ? offsetof(IMAGE_OPTIONAL_HEADER64, DataDirectory)
+                                       : offsetof(IMAGE_OPTIONAL_HEADER32, DataDirectory));
+        sections_ = optional + file_->SizeOfOptionalHeader;
+    }
+
+    bool Valid() const { return file_ && magic_; }
+    WORD Machine() const { return file_->Machine; }
+    WORD Characteristics() const { return file_->Characteristics; }
+    WORD Magic() const { return magic_; }
+
+    IMAGE_DATA_DIRECTORY Directory(int which) const
+    {
+        const auto* d = At<IMAGE_DATA_DIRECTORY>(directories_ + which * sizeof(IMAGE_DATA_DIRECTORY));
+        return d ? *d : IMAGE_DATA_DIRECTORY{};
+    }
+
+    // What lies at a relative virtual address, or null outside every section.
+    template <typename T>
+    const T* AtRva(DWORD rva) const
+    {
+        for (WORD i = 0; i < file_->NumberOfSections; ++i) {
+            const auto* s = At<IMAGE_SECTION_HEADER>(sections_ + i * sizeof(IMAGE_SECTION_HEADER));
+            if (s && rva >= s->VirtualAddress && rva < s->VirtualAddress + s->SizeOfRawData)
+                return At<T>(s->PointerToRawData + (rva - s->VirtualAddress));
+        }
+        return nullptr;
+    }
+    std::string TextAtRva(DWORD rva) const
+    {
+        const char* text = AtRva<char>(rva);
+        return text ? std::string(text, strnlen(text, bytes_.size() - (text - Base()))) : "<outside the image>";
+    }
+
+private:
+    const char* Base() const { return reinterpret_cast<const char*>(bytes_.data()); }
+    template <typename T>
+    const T* At(size_t offset) const
+    {
+        return offset + sizeof(T) <= bytes_.size() ? reinterpret_cast<const T*>(bytes_.data() + offset) : nullptr;
+    }
+
+    std::vector<uint8_t> bytes_;
+    const IMAGE_FILE_HEADER* file_ = nullptr;
+    WORD magic_ = 0;
+    size_t nt_ = 0, directories_ = 0, sections_ = 0;
+};
+
+class ModuleImageTest : public ::testing::TestWithParam<Module> {
 protected:
-    HMODULE module = nullptr;
+    HMODULE data = nullptr;     // the file mapped for its resources, never run
 
     void SetUp() override
     {
-        const std::string path = BinFolder() + GetParam();
-        module = LoadLibraryA(path.c_str());
-        ASSERT_NE(nullptr, module) << "cannot load " << path;
+        data = LoadLibraryExA(GetParam().path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(nullptr, data) << "cannot read " << GetParam().path << ", error " << GetLastError();
     }
     void TearDown() override
     {
-        if (module)
-            FreeLibrary(module);
+        if (data)
+            FreeLibrary(data);
     }
 
     std::vector<uint8_t> Resource(const char* type, int id)
     {
-        HRSRC info = FindResourceExA(module, type, MAKEINTRESOURCEA(id),
-                                     MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+        HRSRC info = FindResourceExA(data, type, MAKEINTRESOURCEA(id), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
         if (!info)
             return {};
-        HGLOBAL loaded = LoadResource(module, info);
-        const auto* data = static_cast<const uint8_t*>(LockResource(loaded));
-        return std::vector<uint8_t>(data, data + SizeofResource(module, info));
-    }
-
-    const IMAGE_NT_HEADERS32* Headers() const
-    {
-        const auto* base = reinterpret_cast<const uint8_t*>(module);
-        const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-        return reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
-    }
-
-    template <typename T>
-    const T* At(DWORD rva) const
-    {
-        return reinterpret_cast<const T*>(reinterpret_cast<const uint8_t*>(module) + rva);
+        const auto* bytes = static_cast<const uint8_t*>(LockResource(LoadResource(data, info)));
+        return std::vector<uint8_t>(bytes, bytes + SizeofResource(data, info));
     }
 };
-
 
 void Put32(std::vector<uint8_t>& out, uint32_t v)
 {
@@ -96,15 +185,18 @@ TEST_P(ModuleImageTest, PropertyListAndDisplayNameAreExact)
     std::vector<uint8_t> server;
     Put32(server, 3);
 
+    // The same list on both targets, but for the entry a 64-bit editor needs.
     std::vector<uint8_t> expected = {1, 0};
     Put32(expected, 0);
-    Put32(expected, 6);
+    Put32(expected, GetParam().is64 ? 7 : 6);
     PutProperty(expected, "kind", kind);
     PutProperty(expected, "name", pascalName);
     PutProperty(expected, "eMNA", pascalName);
     PutProperty(expected, "ePVR", {0x02, 0x00, 0x01, 0x00});
     PutProperty(expected, "eSVR", server);
     PutProperty(expected, "eVER", {0x00, 0x00, 0x30, 0x00});
+    if (GetParam().is64)
+        PutProperty(expected, "8664", {'x', 'D', 'e', 'v', 'i', 'c', 'e', 0});
     EXPECT_EQ(expected, Resource("PIPL", 16000));
     const std::vector<uint8_t> pipl = Resource("PIPL", 16000);
     ASSERT_GE(pipl.size(), 14u);
@@ -114,26 +206,7 @@ TEST_P(ModuleImageTest, PropertyListAndDisplayNameAreExact)
     text.insert(text.end(), name.begin(), name.end());
     text.push_back(0);
     EXPECT_EQ(text, Resource("TEXT", 1000));
-}
 
-TEST_P(ModuleImageTest, VersionBlockNamesTheProduct)
-{
-    char path[MAX_PATH];
-    ASSERT_NE(0u, GetModuleFileNameA(module, path, sizeof path));
-    DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeA(path, &ignored);
-    ASSERT_NE(0u, size);
-    std::vector<char> block(size);
-    ASSERT_TRUE(GetFileVersionInfoA(path, 0, size, block.data()));
-    char* product = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\040904E4\\ProductName",
-                               reinterpret_cast<void**>(&product), &length));
-    EXPECT_STREQ("Veltrix Serial Control", product);
-}
-
-TEST_P(ModuleImageTest, CarriesItsDialogTemplates)
-{
     for (int id : {131, 133, 134}) {
         std::vector<uint8_t> dialog = Resource(reinterpret_cast<const char*>(RT_DIALOG), id);
         ASSERT_GE(dialog.size(), 26u) << "dialog " << id;
@@ -141,25 +214,37 @@ TEST_P(ModuleImageTest, CarriesItsDialogTemplates)
         EXPECT_EQ(1, dialog[0] | dialog[1] << 8) << "dialog " << id;
         EXPECT_EQ(0xFFFF, dialog[2] | dialog[3] << 8) << "dialog " << id;
     }
+
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(GetParam().path.c_str(), &ignored);
+    ASSERT_NE(0u, size);
+    std::vector<char> block(size);
+    ASSERT_TRUE(GetFileVersionInfoA(GetParam().path.c_str(), 0, size, block.data()));
+    char* product = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\040904E4\\ProductName",
+                               reinterpret_cast<void**>(&product), &length));
+    EXPECT_STREQ("Veltrix Serial Control", product);
 }
 
 TEST_P(ModuleImageTest, ExportsUnderItsOwnNameAndImportsOnlyTheSystem)
 {
-    const IMAGE_NT_HEADERS32* nt = Headers();
-    EXPECT_EQ(IMAGE_FILE_MACHINE_I386, nt->FileHeader.Machine);
-    EXPECT_TRUE(nt->FileHeader.Characteristics & IMAGE_FILE_DLL);
+    const PeFile image(ReadFile(GetParam().path));
+    ASSERT_TRUE(image.Valid()) << GetParam().path << " is no PE image";
+    EXPECT_EQ(GetParam().is64 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386, image.Machine());
+    EXPECT_EQ(GetParam().is64 ? IMAGE_NT_OPTIONAL_HDR64_MAGIC : IMAGE_NT_OPTIONAL_HDR32_MAGIC, image.Magic());
+    EXPECT_TRUE(image.Characteristics() & IMAGE_FILE_DLL);
 
-    const IMAGE_DATA_DIRECTORY& exports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
-    ASSERT_NE(0u, exports.VirtualAddress);
-    const auto* directory = At<IMAGE_EXPORT_DIRECTORY>(exports.VirtualAddress);
-    EXPECT_STREQ("DeviceQuorSerial.prm", At<char>(directory->Name));
-
+    const IMAGE_DATA_DIRECTORY exports = image.Directory(IMAGE_DIRECTORY_ENTRY_EXPORT);
+    const auto* directory = image.AtRva<IMAGE_EXPORT_DIRECTORY>(exports.VirtualAddress);
+    ASSERT_NE(nullptr, directory);
+    EXPECT_EQ("DeviceQuorSerial.prm", image.TextAtRva(directory->Name));
     std::set<std::string> names;
-    const DWORD* nameRvas = At<DWORD>(directory->AddressOfNames);
+    const DWORD* nameRvas = image.AtRva<DWORD>(directory->AddressOfNames);
+    ASSERT_NE(nullptr, nameRvas);
     for (DWORD i = 0; i < directory->NumberOfNames; ++i)
-        names.insert(At<char>(nameRvas[i]));
+        names.insert(image.TextAtRva(nameRvas[i]));
     EXPECT_TRUE(names.count("xDevice")) << "xDevice undecorated";
-    EXPECT_NE(nullptr, GetProcAddress(module, "xDevice"));
     for (const char* prefix : {"_Z9NxSwapUI4", "_Z17NxCreateSemaphore", "_ZN6NxFile10OpenNxFile",
                                "_ZN6NxFile11CloseNxFile"}) {
         const bool found = std::any_of(names.begin(), names.end(), [&](const std::string& n) {
@@ -168,21 +253,33 @@ TEST_P(ModuleImageTest, ExportsUnderItsOwnNameAndImportsOnlyTheSystem)
         EXPECT_TRUE(found) << "no export starting " << prefix;
     }
 
-    const std::set<std::string> system = {"kernel32.dll", "user32.dll", "gdi32.dll",
-                                          "setupapi.dll", "shell32.dll", "advapi32.dll",
-                                          "msvcrt.dll"};
-    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    ASSERT_NE(0u, imports.VirtualAddress);
-    for (const auto* entry = At<IMAGE_IMPORT_DESCRIPTOR>(imports.VirtualAddress); entry->Name; ++entry) {
-        std::string dll = At<char>(entry->Name);
+    const std::set<std::string> system = {"kernel32.dll", "user32.dll", "gdi32.dll", "setupapi.dll",
+                                          "shell32.dll",  "advapi32.dll", "msvcrt.dll"};
+    const IMAGE_DATA_DIRECTORY imports = image.Directory(IMAGE_DIRECTORY_ENTRY_IMPORT);
+    const auto* entry = image.AtRva<IMAGE_IMPORT_DESCRIPTOR>(imports.VirtualAddress);
+    ASSERT_NE(nullptr, entry);
+    for (; entry->Name; ++entry) {
+        std::string dll = image.TextAtRva(entry->Name);
         std::transform(dll.begin(), dll.end(), dll.begin(),
                        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
         EXPECT_TRUE(system.count(dll)) << "imports " << dll;
     }
+
+    // Entering it needs a process of its own width.
+    if (GetParam().own) {
+        HMODULE module = LoadLibraryA(GetParam().path.c_str());
+        ASSERT_NE(nullptr, module) << "cannot load " << GetParam().path;
+        EXPECT_NE(nullptr, GetProcAddress(module, "xDevice"));
+        FreeLibrary(module);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Modules, ModuleImageTest,
-                         ::testing::Values("\\DeviceQuorSerial.prm",
-                                           "\\sim\\DeviceQuorSerial.prm"));
+std::string ModuleName(const ::testing::TestParamInfo<Module>& info)
+{
+    return std::string(info.param.is64 ? "x64" : "x86") +
+           (info.param.path.find("\\sim\\") != std::string::npos ? "_simulation" : "_production");
+}
+
+INSTANTIATE_TEST_SUITE_P(Modules, ModuleImageTest, ::testing::ValuesIn(Modules()), ModuleName);
 
 } // namespace

@@ -28,9 +28,19 @@ std::string BinFolder()
     return FromEnvironment("QUOR_BIN");
 }
 
+std::string PeerBinFolder()
+{
+    return FromEnvironment("QUOR_PEER_BIN");
+}
+
 std::string WorkFolder()
 {
     return FromEnvironment("QUOR_WORK");
+}
+
+std::string TestDataFolder()
+{
+    return FromEnvironment("QUOR_TEST_DATA");
 }
 
 std::string ProductionModule()

@@ -4,5 +4,7 @@
 #include <string>
 
 std::string BinFolder();        // QUOR_BIN
+std::string PeerBinFolder();    // QUOR_PEER_BIN: the other target's outputs, "" when not built
 std::string WorkFolder();       // QUOR_WORK
+std::string TestDataFolder();   // QUOR_TEST_DATA: files kept with the tests
 std::string ProductionModule(); // the module with the production binding
