@@ -4,8 +4,11 @@
 set -euo pipefail
 
 # g++ builds the standard-C++ parts natively; its runtime libraries bring
-# AddressSanitizer's and UndefinedBehaviorSanitizer's.
-packages=(cmake ninja-build g++ g++-mingw-w64-i686 googletest wine wine32:i386 xvfb)
+# AddressSanitizer's and UndefinedBehaviorSanitizer's. Both Windows targets
+# are built everywhere; 32-bit Wine installs even where the kernel cannot run
+# it, and 64-bit Wine runs the 64-bit target there.
+packages=(cmake ninja-build g++ g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest
+          wine wine32:i386 wine64 xvfb)
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
