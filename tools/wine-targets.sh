@@ -52,7 +52,13 @@ wine_runs() {
         return 1
     fi
     if ! output=$("$loader" --version 2>&1); then
-        wine_unusable_reason="$loader does not start: $(printf '%s' "$output" | tail -n1)"
+        # The shell's own words when it cannot start it, without its prefix:
+        # "/usr/lib/wine/wine: cannot execute binary file: Exec format error".
+        output=$(printf '%s' "$output" | tail -n1 | sed 's/^.*: line [0-9]*: //')
+        case $output in
+            "$loader":*) wine_unusable_reason=$output ;;
+            *) wine_unusable_reason="$loader does not start: $output" ;;
+        esac
         return 1
     fi
 }
