@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 std::string FixtureModule()
@@ -33,29 +32,6 @@ std::string ScratchFolder(const std::string& name)
 ProcessResult RunQuorhost(const std::vector<std::string>& args, const std::string& folder)
 {
     return RunProcess(BinFolder() + "\\quorhost.exe", args, folder);
-}
-
-bool ReadBytes(const std::string& path, std::vector<uint8_t>& bytes)
-{
-    bytes.clear();
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return false;
-    uint8_t buffer[4096];
-    size_t count = 0;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + count);
-    std::fclose(file);
-    return true;
-}
-
-bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && ok;
 }
 
 bool FileExists(const std::string& path)

@@ -3,6 +3,7 @@
 // quorhost as the editor's stand-in.
 #include "e2e/ChildProcess.h"
 #include "support/BuildPaths.h"
+#include "support/FileBytes.h"
 
 #include <cstdint>
 #include <string>
@@ -16,6 +17,4 @@ std::string ScratchFolder(const std::string& name);
 // quorhost.exe with these arguments, run in `folder`.
 ProcessResult RunQuorhost(const std::vector<std::string>& args, const std::string& folder);
 
-bool ReadBytes(const std::string& path, std::vector<uint8_t>& bytes);
-bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 bool FileExists(const std::string& path);

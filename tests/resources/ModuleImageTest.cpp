@@ -4,6 +4,7 @@
 // either target check both targets' modules; only this target's modules are
 // also loaded and entered.
 #include "support/BuildPaths.h"
+#include "support/FileBytes.h"
 
 #include <windows.h>
 
@@ -12,10 +13,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -44,19 +45,6 @@ std::vector<Module> Modules()
         for (const char* name : names)
             modules.push_back({PeerBinFolder() + name, !kOwn64, false});
     return modules;
-}
-
-std::vector<uint8_t> ReadFile(const std::string& path)
-{
-    std::vector<uint8_t> bytes;
-    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-        uint8_t buffer[65536];
-        size_t count;
-        while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-            bytes.insert(bytes.end(), buffer, buffer + count);
-        std::fclose(file);
-    }
-    return bytes;
 }
 
 // A PE file as it lies on disk, of either width.
@@ -229,7 +217,9 @@ TEST_P(ModuleImageTest, PropertyListAndDisplayNameAreExact)
 
 TEST_P(ModuleImageTest, ExportsUnderItsOwnNameAndImportsOnlyTheSystem)
 {
-    const PeFile image(ReadFile(GetParam().path));
+    std::vector<uint8_t> bytes;
+    ReadBytes(GetParam().path, bytes);
+    const PeFile image(std::move(bytes));
     ASSERT_TRUE(image.Valid()) << GetParam().path << " is no PE image";
     EXPECT_EQ(GetParam().is64 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386, image.Machine());
     EXPECT_EQ(GetParam().is64 ? IMAGE_NT_OPTIONAL_HDR64_MAGIC : IMAGE_NT_OPTIONAL_HDR32_MAGIC, image.Magic());
