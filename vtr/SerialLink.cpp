@@ -3,6 +3,7 @@
 
 #include "board/BoardTypes.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -68,6 +69,11 @@ bool CSerialVtrControl::ReadUartControl(uint32_t* value)
 
 bool CSerialVtrControl::OpenControl(const BoardInfo& board, uint32_t portIndex)
 {
+    // A control opened anew starts with its UART off: a board it held
+    // before is switched off, and the next command switches the new one on.
+    if (IsOpen() && IsActivated())
+        DeactivateControl();
+    activated_ = 0;
     if (!Open(static_cast<uint16_t>(board.boardIndex & 0xFFFF), false, board.boardType, nullptr)) {
         SetLastError("Could Not Open Control");
         return false;
@@ -104,7 +110,20 @@ bool CSerialVtrControl::CloseControl()
     return true;
 }
 
+// Switching the UART waits for an exchange in flight to end.
 bool CSerialVtrControl::ActivateControl()
+{
+    std::lock_guard<TurnLock> hold(line_);
+    return ActivateHeld();
+}
+
+bool CSerialVtrControl::DeactivateControl()
+{
+    std::lock_guard<TurnLock> hold(line_);
+    return DeactivateHeld();
+}
+
+bool CSerialVtrControl::ActivateHeld()
 {
     if (!BoardOpenOrFail())
         return false;
@@ -123,7 +142,7 @@ bool CSerialVtrControl::ActivateControl()
     return true;
 }
 
-bool CSerialVtrControl::DeactivateControl()
+bool CSerialVtrControl::DeactivateHeld()
 {
     if (!BoardOpenOrFail())
         return false;
@@ -140,37 +159,92 @@ bool CSerialVtrControl::DeactivateControl()
     return true;
 }
 
-void CSerialVtrControl::DiscardStaleReceive()
+bool CSerialVtrControl::AwaitReceive(Clock::time_point deadline)
 {
-    // Whatever is waiting now answers an earlier packet (a deck that replied
-    // after its window closed): it must not pass for the reply to this one.
+    // A timed wait may end before its time on the system's tick; the clock
+    // decides when the window has closed.
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
+        if (left.count() <= 0)
+            return false;
+        const uint32_t ms = static_cast<uint32_t>((left.count() + 999) / 1000);
+        if (WaitForInterrupt(kInterruptUartReceive, ms))
+            return true;
+    }
+}
+
+bool CSerialVtrControl::ReplyWhole() const
+{
+    // CMD-1's low nibble counts the data bytes between CMD-2 and the checksum.
+    return replyCount_ > 0 && replyCount_ >= 3 + (reply_[0] & 0x0F);
+}
+
+void CSerialVtrControl::ReadReceived()
+{
+    // Bytes after a whole block stay in the UART for the next drain.
     uint32_t control = 0;
-    for (int n = 0; n < kMaxStaleBytes && ReadUartControl(&control) &&
-                    (control & kUartReceiveReady) != 0;
-         ++n) {
+    while (!ReplyWhole() && replyCount_ < kReplyCapacity && ReadUartControl(&control) &&
+           (control & kUartReceiveReady) != 0) {
+        uint32_t byte = 0;
+        ReadRegister(kRegisterUartReceive, &byte, kAllBits, 0);
+        reply_[replyCount_++] = static_cast<uint8_t>(byte & 0xFF);
+    }
+}
+
+int CSerialVtrControl::DropReceived()
+{
+    uint32_t control = 0;
+    int n = 0;
+    for (; n < kMaxStaleBytes && ReadUartControl(&control) && (control & kUartReceiveReady) != 0; ++n) {
         uint32_t discarded = 0;
         ReadRegister(kRegisterUartReceive, &discarded, kAllBits, 0);
+    }
+    return n;
+}
+
+void CSerialVtrControl::DiscardStaleReceive()
+{
+    // Bytes waiting now, and a reply still owed by a deck that missed its
+    // window, answer earlier packets: they must not pass for the reply to
+    // this one. While the line keeps talking it is let finish, within a
+    // bound, so that a deck with a backlog is not sent more than it answers.
+    const auto quiet = std::chrono::milliseconds(kLineQuietMs);
+    auto quietBy = settledAt_;
+    if (DropReceived() > 0)
+        quietBy = std::max(quietBy, Clock::now() + quiet);
+    const auto limit = std::max(quietBy, Clock::now()) + std::chrono::milliseconds(kFirstByteWaitMs);
+    for (int waits = 0; waits < kMaxReceiveWaits && AwaitReceive(quietBy); ++waits) {
+        if (DropReceived() > 0)
+            quietBy = std::min(limit, std::max(quietBy, Clock::now() + quiet));
     }
 }
 
 void CSerialVtrControl::CollectReply()
 {
-    // A byte an interrupt is the most a reply can take; a board that keeps
-    // interrupting with nothing to read must not hold the exchange for ever.
-    for (int waits = 0; waits < kMaxReceiveWaits && replyCount_ < kReplyStopCount; ++waits) {
-        if (!WaitForInterrupt(kInterruptUartReceive, kReceiveWaitMs))
+    // The first byte gets the deck's whole response time; once a reply has
+    // begun, each further interrupt must come within the byte wait. A board
+    // that keeps interrupting with nothing to read cannot hold the exchange
+    // for ever.
+    auto deadline = Clock::now() + std::chrono::milliseconds(kFirstByteWaitMs);
+    for (int waits = 0; waits < kMaxReceiveWaits; ++waits) {
+        if (!AwaitReceive(deadline))
+            break;
+        ReadReceived();
+        if (ReplyWhole() || replyCount_ >= kReplyStopCount)
             return;
-        uint32_t control = 0;
-        while (replyCount_ < kReplyCapacity && ReadUartControl(&control) &&
-               (control & kUartReceiveReady) != 0) {
-            uint32_t byte = 0;
-            ReadRegister(kRegisterUartReceive, &byte, kAllBits, 0);
-            reply_[replyCount_++] = static_cast<uint8_t>(byte & 0xFF);
-        }
+        if (replyCount_ > 0)
+            deadline = Clock::now() + std::chrono::milliseconds(kReceiveWaitMs);
     }
+    settledAt_ = Clock::now() + std::chrono::milliseconds(kFirstByteWaitMs);
 }
 
 bool CSerialVtrControl::SendCommand(const uint8_t* packet, bool expectReply)
+{
+    std::lock_guard<TurnLock> hold(line_);
+    return SendHeld(packet, expectReply);
+}
+
+bool CSerialVtrControl::SendHeld(const uint8_t* packet, bool expectReply)
 {
     if (packet == nullptr || packet[0] > kMaxCommandBytes || !IsOpen())
         return false;
@@ -189,13 +263,32 @@ bool CSerialVtrControl::SendCommand(const uint8_t* packet, bool expectReply)
     if (!expectReply)
         return true;
     CollectReply();
-    NoteRefusal();
     return true;
 }
 
-void CSerialVtrControl::NoteRefusal()
+bool CSerialVtrControl::Exchange(const uint8_t* bytes, uint8_t count, Reply* reply)
 {
-    if (!ReplyIsBlock(0x11, 0x12))
+    uint8_t packet[1 + kMaxCommandBytes];
+    reply->count = 0;
+    if (count > kMaxCommandBytes)
+        return false;
+    packet[0] = count;
+    std::memcpy(packet + 1, bytes, count);
+    std::lock_guard<TurnLock> hold(line_);
+    const bool sent = SendHeld(packet, true);
+    reply->count = replyCount_;
+    std::memcpy(reply->bytes, reply_, replyCount_);
+    return sent;
+}
+
+bool CSerialVtrControl::Exchange(std::initializer_list<uint8_t> bytes, Reply* reply)
+{
+    return Exchange(bytes.begin(), static_cast<uint8_t>(bytes.size()), reply);
+}
+
+void CSerialVtrControl::NoteRefusal(const Reply& reply)
+{
+    if (!reply.IsBlock(0x11, 0x12))
         return;
     static const struct {
         uint8_t bit;
@@ -207,7 +300,7 @@ void CSerialVtrControl::NoteRefusal()
     char text[kLastErrorBytes] = "Deck Refused Command";
     const char* joiner = " (";
     for (const auto& reason : kReasons) {
-        if (reply_[2] & reason.bit) {
+        if (reply.bytes[2] & reason.bit) {
             std::strncat(text, joiner, sizeof text - std::strlen(text) - 1);
             std::strncat(text, reason.text, sizeof text - std::strlen(text) - 1);
             joiner = ", ";

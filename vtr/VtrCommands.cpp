@@ -55,43 +55,37 @@ void WriteZeroTime(char* out, char separator)
 
 }  // namespace
 
-bool CSerialVtrControl::Exchange(const uint8_t* bytes, uint8_t count)
+bool CSerialVtrControl::ExchangeAcknowledged(std::initializer_list<uint8_t> bytes)
 {
-    uint8_t packet[1 + kMaxCommandBytes];
-    if (count > kMaxCommandBytes)
+    Reply reply;
+    if (Exchange(bytes, &reply) && reply.Acknowledged())
+        return true;
+    NoteRefusal(reply);
+    return false;
+}
+
+bool CSerialVtrControl::Reply::Acknowledged() const
+{
+    return count == 3 && bytes[0] == 0x10 && bytes[1] == 0x01 && bytes[2] == 0x11;
+}
+
+bool CSerialVtrControl::Reply::IsBlock(uint8_t cmd1, uint8_t cmd2) const
+{
+    if (count < 3 || count != 3 + (cmd1 & 0x0F))
         return false;
-    packet[0] = count;
-    std::memcpy(packet + 1, bytes, count);
-    return SendCommand(packet, true);
-}
-
-bool CSerialVtrControl::Exchange(std::initializer_list<uint8_t> bytes)
-{
-    return Exchange(bytes.begin(), static_cast<uint8_t>(bytes.size()));
-}
-
-bool CSerialVtrControl::Acknowledged() const
-{
-    return replyCount_ == 3 && reply_[0] == 0x10 && reply_[1] == 0x01 && reply_[2] == 0x11;
-}
-
-bool CSerialVtrControl::ReplyIsBlock(uint8_t cmd1, uint8_t cmd2) const
-{
-    if (replyCount_ < 3 || replyCount_ != 3 + (cmd1 & 0x0F))
-        return false;
-    if (reply_[0] != cmd1 || (cmd2 != 0xFF && reply_[1] != cmd2))
+    if (bytes[0] != cmd1 || (cmd2 != 0xFF && bytes[1] != cmd2))
         return false;
     uint8_t sum = 0;
-    for (uint8_t i = 0; i + 1 < replyCount_; ++i)
-        sum = static_cast<uint8_t>(sum + reply_[i]);
-    return sum == reply_[replyCount_ - 1];
+    for (uint8_t i = 0; i + 1 < count; ++i)
+        sum = static_cast<uint8_t>(sum + bytes[i]);
+    return sum == bytes[count - 1];
 }
 
 bool CSerialVtrControl::Acknowledge(std::initializer_list<uint8_t> bytes)
 {
     if (!DeckReady())
         return false;
-    return Exchange(bytes) && Acknowledged();
+    return ExchangeAcknowledged(bytes);
 }
 
 bool CSerialVtrControl::Transport(std::initializer_list<uint8_t> bytes, double speed)
@@ -99,7 +93,7 @@ bool CSerialVtrControl::Transport(std::initializer_list<uint8_t> bytes, double s
     if (!DeckReady())
         return false;
     commandSpeed_ = speed;
-    return Exchange(bytes) && Acknowledged();
+    return ExchangeAcknowledged(bytes);
 }
 
 bool CSerialVtrControl::Stop() { return Transport({0x20, 0x00}, 0.0); }
@@ -145,9 +139,12 @@ bool CSerialVtrControl::ReadTimeData(uint8_t data[4])
     // Only a whole time-data block counts: after a refusal or a garbled
     // answer the buffer holds no time, and must not be read as one. A block
     // whose checksum holds by chance can still carry fields past a day.
-    if (!Exchange({0x61, 0x0C, source}) || !ReplyIsBlock(0x74, 0xFF) || !IsTimeOfDay(reply_ + 2))
+    Reply reply;
+    if (!Exchange({0x61, 0x0C, source}, &reply) || !reply.IsBlock(0x74, 0xFF) || !IsTimeOfDay(reply.bytes + 2)) {
+        NoteRefusal(reply);
         return false;
-    std::memcpy(data, reply_ + 2, 4);
+    }
+    std::memcpy(data, reply.bytes + 2, 4);
     return true;
 }
 
@@ -181,8 +178,11 @@ double CSerialVtrControl::GetSpeed()
         return 0.0;
     // The deck's speed answer only shows that it is there: the speed is the
     // one last commanded, signed by the deck's direction.
-    if (!Exchange({0x60, 0x2E}) || replyCount_ != 4)
+    Reply reply;
+    if (!Exchange({0x60, 0x2E}, &reply) || !reply.IsBlock(0x71, 0x2E)) {
+        NoteRefusal(reply);
         return 0.0;
+    }
     const double magnitude = std::fabs(commandSpeed_);
     uint8_t flags[kStatusFlagCount];
     if (!GetStatusFlags(flags) || flags[5])
@@ -196,9 +196,9 @@ bool CSerialVtrControl::EditSetup(const char* inText, const char* outText,
 {
     if (!DeckReady())
         return false;
-    bool acknowledged = Exchange({0x40, 0x41}) && Acknowledged();
+    bool acknowledged = ExchangeAcknowledged({0x40, 0x41});
     const uint8_t preroll = ToBcd(static_cast<int32_t>(controlSettings_.prerollSeconds));
-    acknowledged &= Exchange({0x44, 0x31, 0x00, preroll, 0x00, 0x00}) && Acknowledged();
+    acknowledged &= ExchangeAcknowledged({0x44, 0x31, 0x00, preroll, 0x00, 0x00});
 
     const struct {
         uint8_t cmd2;
@@ -207,20 +207,17 @@ bool CSerialVtrControl::EditSetup(const char* inText, const char* outText,
     for (const auto& point : points) {
         uint8_t data[4];
         TimecodeTextToData(point.text, data);
-        acknowledged &= Exchange({0x44, point.cmd2, data[0], data[1], data[2], data[3]}) &&
-                        Acknowledged();
+        acknowledged &= ExchangeAcknowledged({0x44, point.cmd2, data[0], data[1], data[2], data[3]});
     }
 
     const uint8_t video = (channels & 0x001) ? 0x10 : 0x00;
     if ((channels & 0x1F8) == 0) {
         const uint8_t audio = static_cast<uint8_t>(((channels & 0x002) ? 0x01 : 0x00) |
                                                    ((channels & 0x004) ? 0x02 : 0x00));
-        acknowledged &= Exchange({0x41, 0x30, static_cast<uint8_t>(0x40 | video | audio)}) &&
-                        Acknowledged();
+        acknowledged &= ExchangeAcknowledged({0x41, 0x30, static_cast<uint8_t>(0x40 | video | audio)});
     } else {
         const uint8_t audio = static_cast<uint8_t>((channels >> 1) & 0xFF);
-        acknowledged &= Exchange({0x42, 0x30, static_cast<uint8_t>(0x40 | video), audio}) &&
-                        Acknowledged();
+        acknowledged &= ExchangeAcknowledged({0x42, 0x30, static_cast<uint8_t>(0x40 | video), audio});
     }
     return acknowledged;
 }
@@ -237,7 +234,7 @@ bool CSerialVtrControl::EditReset()
     };
     bool acknowledged = true;
     for (const auto& packet : sequence)
-        acknowledged &= Exchange(packet) && Acknowledged();
+        acknowledged &= ExchangeAcknowledged(packet);
     return acknowledged;
 }
 
@@ -251,8 +248,10 @@ bool CSerialVtrControl::Step(bool forward)
     commandSpeed_ = 0.0;
     char mode[kModeTextBytes];
     GetMode(mode);
-    if (std::strcmp(mode, "Still") != 0)
-        Exchange({0x21, 0x13, 0x00});
+    if (std::strcmp(mode, "Still") != 0) {
+        Reply ignored;
+        Exchange({0x21, 0x13, 0x00}, &ignored);
+    }
 
     uint8_t data[4];
     if (!ReadTimeData(data))

@@ -80,14 +80,20 @@ bool CSerialVtrControl::StatusBytes(uint8_t status[10])
 {
     // A corrupted answer could read as any mode, recording included: only a
     // whole status block with a good checksum is decoded.
-    if (!Exchange({0x61, 0x20, 0x0A}) || !ReplyIsBlock(0x7A, 0x20))
+    Reply reply;
+    if (!Exchange({0x61, 0x20, 0x0A}, &reply) || !reply.IsBlock(0x7A, 0x20)) {
+        NoteRefusal(reply);
         return false;
-    std::memcpy(status, reply_ + 2, 10);
+    }
+    std::memcpy(status, reply.bytes + 2, 10);
     return true;
 }
 
 bool CSerialVtrControl::GetStatusFlags(uint8_t flags[kStatusFlagCount])
 {
+    uint8_t scratch[kStatusFlagCount];
+    if (flags == nullptr)
+        flags = scratch;
     // Every failure leaves the flags reading "not readable", so that a
     // caller that looks at them anyway sees nothing stale.
     std::memset(flags, 0, kStatusFlagCount);
@@ -134,8 +140,11 @@ bool CSerialVtrControl::GetMode(char* text)
         return true;
     }
 
+    // A deck that cannot tell its speed still has a mode, so a refusal here
+    // is no failure of this call.
     const char* fallback = jog ? "Jog" : "Shuttle";
-    if (!Exchange({0x60, 0x2E}) || (replyCount_ != 4 && replyCount_ != 5)) {
+    Reply speed;
+    if (!Exchange({0x60, 0x2E}, &speed) || !(speed.IsBlock(0x71, 0x2E) || speed.IsBlock(0x72, 0x2E))) {
         std::strcpy(text, fallback);
         return true;
     }
