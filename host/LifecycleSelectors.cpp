@@ -1,5 +1,6 @@
 // Initialise, Setup, Cleanup, Restart and Release the ports: the selectors
 // that manage the module's life and the editor's settings block.
+#include "export/ExportWorker.h"
 #include "host/DeckReport.h"
 #include "host/DeviceControlPort.h"
 #include "host/DeviceControlSetup.h"
@@ -39,8 +40,12 @@ void ClosePortSemaphores()
     }
 }
 
+// The worker goes first: an exchange of its in flight, or its next one,
+// would switch a UART on again after the port gave up its named semaphore,
+// and another process may take the deck by then.
 void DeactivateAllPorts(PluginController* controller)
 {
+    StopWorker(controller);
     for (DeviceControlPort* port : controller->ports)
         if (port)
             port->Deactivate();

@@ -153,9 +153,13 @@ int32_t DeviceControlPort::CheckEditReady()
     return 0;
 }
 
-// An insert edit also takes the deck out of its edit presets.
+// An insert edit also takes the deck out of its edit presets. A port that
+// has given up its deck leaves it alone: talking would switch the UART on
+// without the deck's semaphore.
 void DeviceControlPort::StopDeckForEdit()
 {
+    if (!isActive_)
+        return;
     if (settings_.editMode == 1)
         control_.EditReset();
     else
