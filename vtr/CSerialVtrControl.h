@@ -33,6 +33,9 @@ public:
     // A line that carried stale bytes counts as quiet after this long
     // without one (a byte takes 0.29 ms).
     static constexpr uint32_t kLineQuietMs = 2;
+    // Far longer than any exchange holds the line; a caller that waits
+    // this long for its turn fails as on a silent deck.
+    static constexpr uint32_t kLineWaitMs = 2000;
     static constexpr size_t kStatusFlagCount = 60;
     static constexpr size_t kModeTextBytes = 18;
     static constexpr size_t kTimecodeTextBytes = 12;

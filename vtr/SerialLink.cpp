@@ -110,16 +110,18 @@ bool CSerialVtrControl::CloseControl()
     return true;
 }
 
-// Switching the UART waits for an exchange in flight to end.
+// Switching the UART waits for an exchange in flight to end. Switching it
+// off goes ahead even when the line is never given back: the deck is being
+// given up.
 bool CSerialVtrControl::ActivateControl()
 {
-    std::lock_guard<TurnLock> hold(line_);
-    return ActivateHeld();
+    const Turn turn(line_, std::chrono::milliseconds(kLineWaitMs));
+    return turn.Held() && ActivateHeld();
 }
 
 bool CSerialVtrControl::DeactivateControl()
 {
-    std::lock_guard<TurnLock> hold(line_);
+    const Turn turn(line_, std::chrono::milliseconds(kLineWaitMs));
     return DeactivateHeld();
 }
 
@@ -240,8 +242,8 @@ void CSerialVtrControl::CollectReply()
 
 bool CSerialVtrControl::SendCommand(const uint8_t* packet, bool expectReply)
 {
-    std::lock_guard<TurnLock> hold(line_);
-    return SendHeld(packet, expectReply);
+    const Turn turn(line_, std::chrono::milliseconds(kLineWaitMs));
+    return turn.Held() && SendHeld(packet, expectReply);
 }
 
 bool CSerialVtrControl::SendHeld(const uint8_t* packet, bool expectReply)
@@ -274,7 +276,9 @@ bool CSerialVtrControl::Exchange(const uint8_t* bytes, uint8_t count, Reply* rep
         return false;
     packet[0] = count;
     std::memcpy(packet + 1, bytes, count);
-    std::lock_guard<TurnLock> hold(line_);
+    const Turn turn(line_, std::chrono::milliseconds(kLineWaitMs));
+    if (!turn.Held())
+        return false;
     const bool sent = SendHeld(packet, true);
     reply->count = replyCount_;
     std::memcpy(reply->bytes, reply_, replyCount_);

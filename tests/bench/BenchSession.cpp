@@ -125,7 +125,12 @@ WireUse DrainWire(int boards)
 
 double WireFloorMs(const WireUse& use, double latencyMs)
 {
-    return use.bytes * sim::kWireByteMs + use.exchanges * (latencyMs + CSerialVtrControl::kReceiveWaitMs);
+    return PhysicalFloorMs(use, latencyMs) + use.exchanges * CSerialVtrControl::kReceiveWaitMs;
+}
+
+double PhysicalFloorMs(const WireUse& use, double latencyMs)
+{
+    return use.bytes * sim::kWireByteMs + use.exchanges * latencyMs;
 }
 
 namespace {

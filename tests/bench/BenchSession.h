@@ -54,10 +54,13 @@ struct WireUse {
     std::vector<double> autoEditMs;    // when each auto edit or preview arrived
 };
 WireUse DrainWire(int boards = 1);
-// The shortest an exchange pattern can take: every byte on the wire, and
-// for every command the deck's latency and the quiet window that ends the
-// collection of its reply.
+// The shortest an exchange pattern can take on a link that closes every
+// reply with a quiet window: every byte on the wire, and for every command
+// the deck's latency and that window.
 double WireFloorMs(const WireUse& use, double latencyMs);
+// The physical floor: every byte on the wire and the deck's latency for
+// every command, nothing else.
+double PhysicalFloorMs(const WireUse& use, double latencyMs);
 
 // Steps run from a thread timer, each `afterMs` after the one before; the
 // next modal loop this thread enters dispatches them.

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -189,6 +190,42 @@ TEST_F(SerialLink, OpeningAgainStartsWithTheUartOff)
     EXPECT_FALSE(control->OpenControl(missing, 0));
     EXPECT_FALSE(control->IsActivated());
     EXPECT_FALSE(Rack().Uart(1).on);
+}
+
+TEST(LineTurns, AreGrantedInTheOrderAskedAndAHolderThatNeverLetsGoCostsOnlyTheWait)
+{
+    TurnLock line;
+    ASSERT_TRUE(line.TryLockFor(std::chrono::milliseconds(0)));
+    const auto start = Clock::now();
+    EXPECT_FALSE(line.TryLockFor(std::chrono::milliseconds(50)));
+    EXPECT_LT(MsSince(start), 1000.0);
+
+    // Asked for in the order 1, 2 while held: granted 1, 2, though the
+    // releasing thread asks again at once.
+    std::vector<int> order;
+    std::mutex orderLock;
+    auto asker = [&](int id) {
+        return std::thread([&, id] {
+            if (!line.TryLockFor(std::chrono::milliseconds(5000)))
+                return;
+            {
+                std::lock_guard<std::mutex> hold(orderLock);
+                order.push_back(id);
+            }
+            line.Unlock();
+        });
+    };
+    std::thread first = asker(1);
+    Sleep(20);
+    std::thread second = asker(2);
+    Sleep(20);
+    line.Unlock();
+    ASSERT_TRUE(line.TryLockFor(std::chrono::milliseconds(5000)));
+    order.push_back(0);
+    line.Unlock();
+    first.join();
+    second.join();
+    EXPECT_EQ((std::vector<int>{1, 2, 0}), order);
 }
 
 TEST_F(SerialLink, ASilentDeckFailsAcknowledgedCommandsWithinTheWaits)
