@@ -1,5 +1,6 @@
 #include "bench/BenchTable.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -39,13 +40,17 @@ void BenchTable::Add(const BenchRow& row)
 
 void BenchTable::Print() const
 {
-    std::printf("\n| %-50s | %10s | %-7s | %10s | %6s | %s\n", "figure", "value", "unit", "floor", "ratio", "note");
-    std::printf("|%s|%s|%s|%s|%s|%s\n", std::string(52, '-').c_str(), std::string(12, '-').c_str(),
+    int width = 6;
+    for (const BenchRow& r : rows_)
+        width = std::max(width, static_cast<int>(r.figure.size()));
+    std::printf("\n| %-*s | %10s | %-7s | %10s | %6s | %s\n", width, "figure", "value", "unit", "floor", "ratio",
+                "note");
+    std::printf("|%s|%s|%s|%s|%s|%s\n", std::string(width + 2, '-').c_str(), std::string(12, '-').c_str(),
                 std::string(9, '-').c_str(), std::string(12, '-').c_str(), std::string(8, '-').c_str(), "------");
     for (const BenchRow& r : rows_) {
         const std::string floor = r.floor > 0 ? Number(r.floor) : "";
         const std::string ratio = r.floor > 0 ? Number(RatioOf(r)) : "";
-        std::printf("| %-50s | %10s | %-7s | %10s | %6s | %s\n", r.figure.c_str(), Number(r.value).c_str(),
+        std::printf("| %-*s | %10s | %-7s | %10s | %6s | %s\n", width, r.figure.c_str(), Number(r.value).c_str(),
                     r.unit.c_str(), floor.c_str(), ratio.c_str(), r.note.c_str());
     }
     std::fflush(stdout);
