@@ -46,14 +46,6 @@ protected:
 
     bool EventSet() const { return WaitForSingleObject(controller.exportEvent, 0) == WAIT_OBJECT_0; }
 
-    // The deck's frame for a timecode of its own format.
-    int64_t FrameOf(const char* text)
-    {
-        int32_t frames = 0;
-        TimecodeTextToFrames(text, 30000, 1001, 1, &frames);
-        return frames;
-    }
-
     std::vector<sim::RecordedSegment> Segments()
     {
         std::vector<sim::RecordedSegment> segments;

@@ -5,7 +5,6 @@
 
 #include "board/BoardTypes.h"
 #include "export/ExportWorker.h"
-#include "host/TimecodeText.h"
 #include "resources/DialogIds.h"
 #include "support/MessageBoxWatcher.h"
 
@@ -152,13 +151,6 @@ protected:
             EXPECT_EQ(0, record.printCallback(host.Handle(), 2)) << "poll " << poll;
             PumpMessages();
         }
-    }
-
-    static int64_t FrameOf(const char* text)
-    {
-        int32_t frames = 0;
-        TimecodeTextToFrames(text, 30000, 1001, 1, &frames);
-        return frames;
     }
 
     // UART-on writes since the log was last cleared.

@@ -4,6 +4,7 @@
 #include "board/BoardInfo.h"
 #include "board/RackFixture.h"
 #include "deck/DeckClient.h"
+#include "host/TimecodeText.h"
 #include "sim/deck/VirtualVtr.h"
 
 #include <windows.h>
@@ -77,6 +78,14 @@ protected:
         sim::TransportMode mode = sim::TransportMode::Stopped;
         WithDeck([&](sim::VirtualVtr& deck, double now) { mode = deck.Transport(now).Mode(); });
         return mode;
+    }
+
+    // The frame of a timecode in the decks' default format, 29.97 drop frame.
+    static int64_t FrameOf(const char* text)
+    {
+        int32_t frames = 0;
+        TimecodeTextToFrames(text, 30000, 1001, 1, &frames);
+        return frames;
     }
 
     int64_t DeckFrame()
