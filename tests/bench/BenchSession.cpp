@@ -10,8 +10,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <mutex>
 #include <string>
+#include <thread>
 
 namespace bench {
 
@@ -58,6 +61,7 @@ bool InitialiseInFormat(sim::TapeFormatId id)
     sim::DeckSettings deck;
     deck.format = id;
     deck.start = {0, 10, 56, 0, false};
+    Stage(std::string("initialise, ") + sim::FormatOf(id).name);
     ConfigureDecks(deck);
     if (Call(kSelectorInitialise) == 0 && Port() && Port()->SetTimecodeFormat(static_cast<int32_t>(id)) == 0)
         return true;
@@ -169,6 +173,35 @@ double ThreadCpuMs(HANDLE thread)
         return static_cast<double>((uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 10000.0;
     };
     return ms(kernel) + ms(user);
+}
+
+namespace {
+std::mutex gStageLock;
+std::string gStage = "starting";
+double gStageMs = 0;
+}  // namespace
+
+void Stage(const std::string& what)
+{
+    std::lock_guard<std::mutex> hold(gStageLock);
+    gStage = what;
+    gStageMs = NowMs();
+}
+
+void StartWatchdog(double stuckMs)
+{
+    Stage("starting");
+    std::thread([stuckMs] {
+        for (;;) {
+            Sleep(1000);
+            std::lock_guard<std::mutex> hold(gStageLock);
+            if (NowMs() - gStageMs > stuckMs) {
+                std::printf("benchmark stuck for %.0f s in: %s\n", stuckMs / 1000.0, gStage.c_str());
+                std::fflush(stdout);
+                ExitProcess(3);
+            }
+        }
+    }).detach();
 }
 
 }  // namespace bench

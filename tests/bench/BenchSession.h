@@ -87,4 +87,9 @@ private:
 // CPU time of a thread so far, ms.
 double ThreadCpuMs(HANDLE thread);
 
+// Where the run stands. A watchdog ends a run that stays in one stage
+// longer than stuckMs, naming the stage, so that a hang fails at once.
+void Stage(const std::string& what);
+void StartWatchdog(double stuckMs);
+
 }  // namespace bench

@@ -1,5 +1,7 @@
 #include "bench/BenchTable.h"
 
+#include "bench/BenchSession.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -36,6 +38,7 @@ void BenchTable::Add(const BenchRow& row)
                 r.floor > 0 ? (" (floor " + Number(r.floor) + ")").c_str() : "",
                 r.note.empty() ? "" : ("; " + r.note).c_str());
     std::fflush(stdout);
+    bench::Stage("after " + r.figure);
 }
 
 void BenchTable::Print() const

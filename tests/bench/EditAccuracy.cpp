@@ -37,6 +37,13 @@ struct EditTally {
     double huntMs = 0;
 };
 
+void ReportBoxes(const sim::TapeFormat& format, const MessageBoxWatcher& boxes)
+{
+    for (const MessageBoxWatcher::Box& box : boxes.Boxes())
+        if (box.text != "Export To Tape Successful.")
+            std::printf("    %s: the module said \"%s\"\n", format.name, box.text.c_str());
+}
+
 // One insert edit of kProgramFrames at `inHost` (the editor's frame count).
 void RunEdit(const sim::TapeFormat& format, int32_t inHost, HANDLE event, EditTally* tally)
 {
@@ -51,20 +58,29 @@ void RunEdit(const sim::TapeFormat& format, int32_t inHost, HANDLE event, EditTa
     }
     const int64_t inFrame = sim::FrameOf(format, label);
     ++tally->edits;
+    // A refusal the module reports in a box would otherwise wait for a
+    // click that never comes.
+    MessageBoxWatcher boxes;
 
+    const std::string edit = std::string("insert edit, ") + format.name + ", in " + inText;
+    Stage(edit + ": export dialog");
     ResetEvent(event);
     DrainWire();
     int16_t result = -1;
     {
-        TimedSteps steps({{300, [] { Click(CurrentDialog(), IDC_EXPORT_RECORD); }}});
+        // A record button the module refused leaves the dialog open.
+        TimedSteps steps({{300, [] { Click(CurrentDialog(), IDC_EXPORT_RECORD); }},
+                          {10000, [] { PostMessageA(CurrentDialog(), WM_CLOSE, 0, 0); }}});
         Record().exportEnd = kProgramFrames;
         result = Execute(10);
     }
     if (result != 0) {
         std::printf("    %s: export command gave %d\n", format.name, result);
+        ReportBoxes(format, boxes);
         return;
     }
 
+    Stage(edit + ": waiting for the signal");
     int64_t signalFrame = -1;
     double signalDeckMs = 0;
     const double start = NowMs();
@@ -103,12 +119,13 @@ void RunEdit(const sim::TapeFormat& format, int32_t inHost, HANDLE event, EditTa
     }
 
     // The program plays out; then the editor ends the print as it would.
+    Stage(edit + ": playing out and ending the print");
     const int64_t outFrame = inFrame + kProgramFrames * format.TapeFramesPerLabel();
     PumpUntil([&] { return DeckFrame() > outFrame + 2 || DeckMode() != sim::TransportMode::AutoEdit; }, 15000);
-    MessageBoxWatcher boxes;
     if (Record().printCallback)
         Record().printCallback(HostEnvironment::Instance().Handle(), 3);
     Execute(10);
+    ReportBoxes(format, boxes);
 
     WithDeck([&](sim::VirtualVtr& deck, double now) {
         const std::vector<sim::RecordedSegment>& segments = deck.Transport(now).Segments();
@@ -169,6 +186,7 @@ void MeasureInsertEdits(const Scale& scale, BenchTable* table)
         }
         if (event)
             CloseHandle(event);
+        Stage(std::string("cleanup after the insert edits, ") + format.name);
         Call(kSelectorCleanup);
         AddFormatRows(format, tally, table);
     }

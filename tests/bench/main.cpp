@@ -36,6 +36,7 @@ int main(int argc, char** argv)
     bench::Scale scale = quick ? bench::Scale{50, 2, 3, 3000, 5, ""} : bench::Scale{200, 20, 20, 10000, 20, ""};
     scale.onlyFormat = onlyFormat;
     std::printf("benchmark (%s run)\n", quick ? "short" : "full");
+    bench::StartWatchdog(180000);
     BenchTable table;
     bench::MeasureDeckLink(scale, &table);
     bench::MeasureInitialiseWithEightBoards(scale, &table);

@@ -29,7 +29,9 @@ LRESULT CALLBACK WatchActivations(int code, WPARAM wParam, LPARAM lParam)
         HWND window = reinterpret_cast<HWND>(wParam);
         char className[32] = {};
         GetClassNameA(window, className, sizeof className);
-        if (std::strcmp(className, "#32770") == 0) {
+        // A message box is a dialog whose text has the id 0xFFFF; the
+        // module's own dialogs are left alone.
+        if (std::strcmp(className, "#32770") == 0 && GetDlgItem(window, 0xFFFF)) {
             MessageBoxWatcher::Box box;
             char caption[256] = {};
             GetWindowTextA(window, caption, sizeof caption);
