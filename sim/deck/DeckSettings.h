@@ -21,6 +21,10 @@ struct DeckFaults {
     double unplugAfterMs = -1;
 };
 
+// What the deck answers to the device type request: in the range that
+// broadcast digital decks announce.
+constexpr uint16_t kDefaultDeviceType = 0x2025;
+
 struct DeckSettings {
     bool tapeIn = true;
     bool remote = true;
@@ -28,6 +32,7 @@ struct DeckSettings {
     TapeFormatId format = TapeFormatId::Df30;
     TimeLabel start{1, 0, 0, 0, false};
     double latencyMs = 1.0;       // from a command's last byte to the reply's first
+    uint16_t deviceType = kDefaultDeviceType;
     DeckFaults faults;
 };
 

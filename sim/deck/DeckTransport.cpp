@@ -456,7 +456,7 @@ std::array<uint8_t, 16> DeckTransport::StatusData() const
     set(1, 3, mode_ == TransportMode::Rewind);
     set(1, 2, mode_ == TransportMode::FastForward);
     set(1, 1, recording);
-    set(1, 0, playing && !recording);
+    set(1, 0, playing);  // a deck keeps PLAY set while it records
 
     set(2, 7, playing);  // servo locked
     set(2, 5, mode_ == TransportMode::Shuttle);
@@ -467,6 +467,10 @@ std::array<uint8_t, 16> DeckTransport::StatusData() const
     set(2, 0, mode_ == TransportMode::CuedUp);
 
     set(3, 7, presets_.autoMode);
+    set(3, 3, presets_.audioOut >= 0);
+    set(3, 2, presets_.audioIn >= 0);
+    set(3, 1, presets_.out >= 0);
+    set(3, 0, presets_.in >= 0);
 
     set(4, 4, recording && take_ != Take::Crash);
     set(4, 2, mode_ == TransportMode::AutoEdit && !preview_);
@@ -477,6 +481,8 @@ std::array<uint8_t, 16> DeckTransport::StatusData() const
     set(5, 5, presets_.assemble);
     set(5, 4, (presets_.channels & kChannelVideo) != 0);
     d[5] = static_cast<uint8_t>(d[5] | ((presets_.channels >> 1) & 0x0F));
+
+    set(7, 0, phase_ == EditPhase::Edit);  // between the in and out points
 
     set(8, 4, tapeIn_ && Frame(lastAdvanceMs_) == lastFrame_);
     set(8, 0, recordInhibit_);

@@ -9,8 +9,6 @@ namespace sim {
 namespace {
 
 constexpr uint8_t kNoRefusal = 0;
-// The device type this deck announces: a code of our own.
-constexpr uint8_t kDeviceType[2] = {0xF0, 0x5A};
 
 // The speeds the servo runs exactly; a speed byte that encodes one of them
 // asks for it, any other byte for the speed its curve gives.
@@ -37,6 +35,21 @@ double SpeedOf(uint8_t coarse, uint8_t fine)
     return std::pow(10.0, (coarse + fine / 256.0) / 32.0 - 2.0);
 }
 
+// A duration or a counter as time data: labels counted without drops, and a
+// count below zero from the end of the day, as a deck's counter wraps.
+void EncodeDuration(const TapeFormat& format, int64_t tapeFrames, uint8_t out[4])
+{
+    const int64_t day = int64_t(format.base) * 86400 * format.TapeFramesPerLabel();
+    const int64_t labels = ((tapeFrames % day) + day) % day / format.TapeFramesPerLabel();
+    TimeLabel l;
+    l.frames = uint32_t(labels % format.base);
+    l.seconds = uint32_t(labels / format.base % 60);
+    l.minutes = uint32_t(labels / format.base / 60 % 60);
+    l.hours = uint32_t(labels / format.base / 3600);
+    EncodeTimeData(format, l, out);
+    out[0] &= 0x3F;  // no drop-frame flag on a duration
+}
+
 bool InRange(const TapeFormat& format, const TimeLabel& l)
 {
     return l.hours < 24 && l.minutes < 60 && l.seconds < 60 && l.frames < format.base;
@@ -53,7 +66,9 @@ int64_t StartFrame(const DeckSettings& settings)
 VirtualVtr::VirtualVtr(const DeckSettings& settings, double nowMs)
     : transport_(FormatOf(settings.format), StartFrame(settings), settings.tapeIn, nowMs),
       faults_(settings.faults),
-      latencyMs_(settings.latencyMs)
+      latencyMs_(settings.latencyMs),
+      deviceType_(settings.deviceType),
+      timerOrigin_(StartFrame(settings))
 {
     transport_.SetRemote(settings.remote);
     transport_.SetRecordInhibit(settings.recordInhibit);
@@ -245,7 +260,7 @@ uint8_t VirtualVtr::SystemCommand(uint8_t cmd1, uint8_t cmd2, std::vector<uint8_
         *reply = {0x10, 0x01};
         return kNoRefusal;
     case 0x11:
-        *reply = {0x12, 0x11, kDeviceType[0], kDeviceType[1]};
+        *reply = {0x12, 0x11, uint8_t(deviceType_ >> 8), uint8_t(deviceType_ & 0xFF)};
         return kNoRefusal;
     default: return kNakUndefinedCommand;
     }
@@ -355,22 +370,34 @@ uint8_t VirtualVtr::SenseCommand(uint8_t cmd1, uint8_t cmd2, const uint8_t* data
 {
     const DeckTransport& t = transport_;
     const TapeFormat& format = t.Format();
-    const auto timeReply = [&](uint8_t kind, int64_t frame) {
-        uint8_t time[4];
-        EncodeTimeData(format, LabelOf(format, frame), time);
+    const auto timeData = [&](uint8_t kind, const uint8_t time[4]) {
         *reply = {0x74, kind, time[0], time[1], time[2], time[3]};
     };
-    if (cmd1 == 0x61 && cmd2 == 0x0C) {
-        // LTC cannot be read at still or crawling speeds, VITC can; asked
-        // for either, the deck answers from the one that reads.
-        const int64_t frame = t.Frame(atMs);
-        switch (data[0]) {
-        case 0x01: timeReply(0x04, frame); return kNoRefusal;
-        case 0x02: timeReply(0x06, frame); return kNoRefusal;
-        case 0x03: timeReply(std::fabs(t.Speed()) < 1.0 ? 0x06 : 0x04, frame); return kNoRefusal;
-        default: return kNakUndefinedCommand;
-        }
+    const auto frameData = [&](uint8_t kind, int64_t frame) {
+        uint8_t time[4] = {};
+        if (frame >= 0)
+            EncodeTimeData(format, LabelOf(format, frame), time);
+        timeData(kind, time);
+    };
+    const auto durationData = [&](uint8_t kind, int64_t tapeFrames) {
+        uint8_t time[4];
+        EncodeDuration(format, tapeFrames, time);
+        timeData(kind, time);
+    };
+    if (cmd1 == 0x60 && cmd2 >= 0x10 && cmd2 <= 0x13) {
+        // In, out, audio in, audio out data: zeros for a point not set,
+        // which status D3 tells apart.
+        const EditPresets& p = t.Presets();
+        const int64_t points[4] = {p.in, p.out, p.audioIn, p.audioOut};
+        frameData(cmd2, points[cmd2 - 0x10]);
+        return kNoRefusal;
     }
+    if (cmd1 == 0x60 && cmd2 == 0x31) {
+        durationData(0x31, t.Presets().prerollFrames);
+        return kNoRefusal;
+    }
+    if (cmd1 == 0x61 && cmd2 == 0x0C)
+        return TimeSense(data[0], atMs, reply);
     if (cmd1 == 0x61 && cmd2 == 0x20) {
         const size_t start = data[0] >> 4;
         const size_t count = data[0] & 0x0F;
@@ -386,6 +413,45 @@ uint8_t VirtualVtr::SenseCommand(uint8_t cmd1, uint8_t cmd2, const uint8_t* data
         return kNoRefusal;
     }
     return kNakUndefinedCommand;
+}
+
+uint8_t VirtualVtr::TimeSense(uint8_t which, double atMs, std::vector<uint8_t>* reply)
+{
+    const DeckTransport& t = transport_;
+    const TapeFormat& format = t.Format();
+    const int64_t frame = t.Frame(atMs);
+    // LTC cannot be read at still or crawling speeds, VITC can; asked for
+    // either, the deck answers from the one that reads.
+    const bool vitcReads = std::fabs(t.Speed()) < 1.0;
+    uint8_t time[4];
+    if (which == 0x04 || which == 0x08) {
+        // The timers count the tape's travel since the deck came up.
+        EncodeDuration(format, frame - timerOrigin_, time);
+        *reply = {0x74, static_cast<uint8_t>(which == 0x04 ? 0x00 : 0x01), time[0], time[1], time[2], time[3]};
+        return kNoRefusal;
+    }
+    // Bits 0 and 1 ask for LTC or VITC time (both: whichever reads), bits 4
+    // and 5 for their user bits; time and user bits of one source come
+    // together in one block.
+    const uint8_t timeSource = which & 0x03;
+    const uint8_t userBitsSource = (which >> 4) & 0x03;
+    if ((which & 0xCC) != 0 || (timeSource == 0 && userBitsSource == 0) ||
+        (timeSource != 0 && userBitsSource != 0 && timeSource != userBitsSource))
+        return kNakUndefinedCommand;
+    uint8_t source = timeSource != 0 ? timeSource : userBitsSource;
+    if (source == 0x03)
+        source = vitcReads ? 0x02 : 0x01;
+    const bool withTime = timeSource != 0;
+    const bool withUserBits = userBitsSource != 0;
+    const uint8_t kind = static_cast<uint8_t>((source == 0x01 ? 0x04 : 0x06) + (withTime ? 0 : 1));
+    EncodeTimeData(format, LabelOf(format, frame), time);
+    const uint8_t userBits[4] = {};  // none recorded on this tape
+    *reply = {static_cast<uint8_t>(withTime && withUserBits ? 0x78 : 0x74), kind};
+    if (withTime)
+        reply->insert(reply->end(), time, time + 4);
+    if (withUserBits)
+        reply->insert(reply->end(), userBits, userBits + 4);
+    return kNoRefusal;
 }
 
 bool VirtualVtr::FrameOfTimeData(const uint8_t* data, int64_t* frame) const

@@ -77,12 +77,15 @@ private:
     uint8_t TransportCommand(uint8_t cmd1, uint8_t cmd2, const uint8_t* data, double atMs);
     uint8_t PresetCommand(uint8_t cmd1, uint8_t cmd2, const uint8_t* data, double atMs);
     uint8_t SenseCommand(uint8_t cmd1, uint8_t cmd2, const uint8_t* data, double atMs, std::vector<uint8_t>* reply);
+    uint8_t TimeSense(uint8_t which, double atMs, std::vector<uint8_t>* reply);
     // Time data from a controller as a tape frame; false when not a time.
     bool FrameOfTimeData(const uint8_t* data, int64_t* frame) const;
 
     DeckTransport transport_;
     DeckFaults faults_;
     double latencyMs_;
+    uint16_t deviceType_;
+    int64_t timerOrigin_;         // the frame the timers count from
     bool unplugged_ = false;
     double firstByteMs_ = -1;
 

@@ -3,6 +3,7 @@
 #include "tests/deck/DeckClient.h"
 
 #include <cmath>
+#include <set>
 
 using namespace decktest;
 using sim::FormatOf;
@@ -106,7 +107,7 @@ TEST(DeckTransport, StatusBitsFollowTheTransport)
         {{0x20, 0x20}, 2, 0x04, 0x04},  // rewind runs backwards
         {{0x21, 0x11, 0x40}, 2, 0x3F, 0x10},  // jog
         {{0x21, 0x22, 0x36}, 2, 0x3F, 0x0C},  // var, reverse
-        {{0x20, 0x02}, 1, 0x3F, 0x02},  // crash record
+        {{0x20, 0x02}, 1, 0x3F, 0x03},  // crash record: PLAY stays set
         {{0x20, 0x00}, 1, 0x3F, 0x20},  // stop
         {{0x20, 0x0F}, 1, 0x3F, 0x10},  // eject
     };
@@ -156,6 +157,7 @@ TEST(DeckTransport, LocalTapeOutAndRecordInhibitRefuse)
 struct EditRun {
     double startMs = -1;          // before the auto edit command went out
     double atRecordPointMs = -1;  // first time sense that read the in point
+    std::set<std::string> states; // D1 and D7 bit 0 as status read them
 };
 
 EditRun RunAutoEdit(DeckClient& c, const Bytes& preset, bool preview)
@@ -174,7 +176,11 @@ EditRun RunAutoEdit(DeckClient& c, const Bytes& preset, bool preview)
     run.startMs = c.now;
     c.Command({0x20, static_cast<uint8_t>(preview ? 0x40 : 0x42)});
     const Bytes recordPoint = TimeData(1, 0, 10, 0);
-    for (int i = 0; i < 2000 && c.Status()[1] != 0xA0; ++i) {
+    for (int i = 0; i < 2000; ++i) {
+        const Bytes status = c.Status();
+        if (status[1] == 0xA0)
+            break;
+        run.states.insert(Hex({status[1], uint8_t(status[7] & 0x01)}));
         Bytes t = c.Time();
         t[0] &= 0x3F;
         if (run.atRecordPointMs < 0 && t == recordPoint)
@@ -198,6 +204,10 @@ TEST(DeckTransport, AutoEditRecordsExactlyInToOutOnThePresetChannels)
     EXPECT_EQ(seg.last, out - 1);
     EXPECT_EQ(seg.channels, 0x007u) << "video, audio 1 and 2";
     EXPECT_EQ(seg.kind, sim::RecordKind::Insert);
+    // Preroll and postroll play; the edit records, PLAY still set, and is
+    // between the in and out points.
+    EXPECT_EQ(std::vector<std::string>(run.states.begin(), run.states.end()),
+              (std::vector<std::string>{"81 00", "83 01"}));
     // Straight into a two-second preroll from the parked cue point.
     const double preroll = run.atRecordPointMs - run.startMs;
     EXPECT_GE(preroll, 60 * f.FrameMs());
@@ -211,8 +221,10 @@ TEST(DeckTransport, AutoEditRecordsExactlyInToOutOnThePresetChannels)
     EXPECT_EQ(wide.Transport().Segments()[0].channels, 0x009u) << "video and audio 3";
 
     DeckClient preview;
-    RunAutoEdit(preview, {0x41, 0x30, 0x53}, true);
+    const EditRun previewRun = RunAutoEdit(preview, {0x41, 0x30, 0x53}, true);
     EXPECT_TRUE(preview.Transport().Segments().empty());
+    EXPECT_EQ(std::vector<std::string>(previewRun.states.begin(), previewRun.states.end()),
+              (std::vector<std::string>{"81 00", "81 01"}));
     EXPECT_EQ(preview.Frame(), c.Frame()) << "a preview runs the same course";
 }
 
