@@ -74,6 +74,7 @@ TEST(RackConfig, ErrorsNameTheOffendingItemAndLeaveTheConfigAlone)
         {"latency=.", "latency=."},
         {"garble=-1", "garble=-1"},
         {"unplug=soon", "unplug=soon"},
+        {"devtype=0x10000", "devtype=0x10000"},
     };
     for (const auto& c : cases) {
         RackConfig config = sim::DefaultRackConfig();
@@ -89,7 +90,7 @@ TEST(RackConfig, DeckSettingsPerBoard)
     RackConfig config;
     std::string error;
     ASSERT_TRUE(ParseRackConfig("type=4; tc=00:01:00:00 tcfmt=30NDF tape=no remote=0 inhibit=yes latency=2.5"
-                                " silent=yes nak=1 garble=3 truncate=0x4 overlong=5 random=7 unplug=250 count=2;"
+                                " silent=yes nak=1 garble=3 truncate=0x4 overlong=5 random=7 unplug=250 devtype=0x2130 count=2;"
                                 " latency=1000 tcfmt=25 tc=23:59:59.24",
                                 &config, &error))
         << error;
@@ -115,6 +116,7 @@ TEST(RackConfig, DeckSettingsPerBoard)
         EXPECT_EQ(5u, d.faults.overlongEvery);
         EXPECT_EQ(7u, d.faults.randomSeed);
         EXPECT_DOUBLE_EQ(250, d.faults.unplugAfterMs);
+        EXPECT_EQ(0x2130, d.deviceType);
     }
 
     const sim::DeckSettings& last = config.boards[3].deck;
