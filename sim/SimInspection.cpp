@@ -3,33 +3,13 @@
 // module says. Plain C entry points, found by name: only the simulation
 // module carries them.
 #include "sim/SimRack.h"
+#include "sim/deck/DeckLogText.h"
 #include "sim/deck/VirtualVtr.h"
 
 #include <cstdio>
 #include <string>
 
 namespace {
-
-const char* KindName(sim::RecordKind kind)
-{
-    switch (kind) {
-    case sim::RecordKind::Insert: return "insert";
-    case sim::RecordKind::Assemble: return "assemble";
-    case sim::RecordKind::Crash: break;
-    }
-    return "crash";
-}
-
-std::string ChannelNames(uint32_t channels)
-{
-    std::string names;
-    if (channels & sim::kChannelVideo)
-        names += " V";
-    for (int audio = 1; audio <= 8; ++audio)
-        if (channels & (sim::kChannelVideo << audio))
-            names += " A" + std::to_string(audio);
-    return names;
-}
 
 // As much as fits, always terminated; the whole length, as snprintf counts.
 int CopyOut(const std::string& whole, char* text, int size)
@@ -71,9 +51,7 @@ extern "C" __declspec(dllexport) int QuorSimTapeLog(int board, char* text, int s
     const bool found = sim::SimRack::Instance().WithDeck(board, [&](sim::VirtualVtr& deck, double nowMs) {
         const sim::DeckTransport& transport = deck.Transport(nowMs);
         for (const sim::RecordedSegment& s : transport.Segments()) {
-            log += std::string(KindName(s.kind)) + " " + sim::FrameText(transport.Format(), s.first) + "-" +
-                   sim::FrameText(transport.Format(), s.last) + ChannelNames(s.channels) + " (frames " +
-                   std::to_string(s.first) + "-" + std::to_string(s.last) + ")\n";
+            log += sim::SegmentText(transport.Format(), s) + "\n";
         }
     });
     if (!found)
