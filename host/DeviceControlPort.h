@@ -81,6 +81,9 @@ public:
     int32_t SetAudioFlag(uint8_t value, int32_t index);
 
     int32_t CopySettingsIn(const PortSettings* block);
+    // A slot restored into a port that may already be active: its timecode
+    // settings reach the deck controller, as activation's do.
+    void RestoreSettings(const PortSettings& block);
     int32_t CopySettingsOut(PortSettings* block) const;
     int32_t ResetSettings(PortSettings* block);
     // A stored block that may be loaded into this port: current marks, made

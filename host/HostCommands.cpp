@@ -76,28 +76,30 @@ void ReportStatus(PluginController* controller, DeviceControlPort* port, DeviceR
     controller->statusPollCounter++;
 }
 
-// The deck operation of a requested mode; false for the modes that are
-// only ever reported.
-bool RunMode(DeviceControlPort* port, int16_t mode)
+// A requested mode that is only ever reported: nothing goes to the deck.
+constexpr int32_t kReportedOnly = 1;
+
+// The deck operation of a requested mode: the port's result, or
+// kReportedOnly.
+int32_t RunMode(DeviceControlPort* port, int16_t mode)
 {
     switch (mode) {
-    case kModeStopped: port->Stop(); break;
-    case kModePlay: port->Play(); break;
-    case 2: port->Shuttle(0.5); break;
-    case 3: port->Shuttle(0.2); break;
-    case kModeStill: port->Still(); break;
-    case kModeFastForward: port->FastForward(); break;
-    case kModeRewind: port->Rewind(); break;
-    case kModeStepForward: port->StepForward(); break;
-    case kModeStepBack: port->StepBack(); break;
-    case 11: port->Shuttle(-1.0); break;
-    case 12: port->Shuttle(-0.5); break;
-    case 13: port->Shuttle(-0.2); break;
-    case 17: port->Shuttle(5.0); break;
-    case 18: port->Shuttle(-5.0); break;
-    default: return false;
+    case kModeStopped: return port->Stop();
+    case kModePlay: return port->Play();
+    case 2: return port->Shuttle(0.5);
+    case 3: return port->Shuttle(0.2);
+    case kModeStill: return port->Still();
+    case kModeFastForward: return port->FastForward();
+    case kModeRewind: return port->Rewind();
+    case kModeStepForward: return port->StepForward();
+    case kModeStepBack: return port->StepBack();
+    case 11: return port->Shuttle(-1.0);
+    case 12: return port->Shuttle(-0.5);
+    case 13: return port->Shuttle(-0.2);
+    case 17: return port->Shuttle(5.0);
+    case 18: return port->Shuttle(-5.0);
+    default: return kReportedOnly;
     }
-    return true;
 }
 
 void NewMode(PluginController* controller, DeviceControlPort* port, const DeviceRecord* record)
@@ -105,8 +107,11 @@ void NewMode(PluginController* controller, DeviceControlPort* port, const Device
     // A stop while a goto runs would cut the cue short; the goto ends it.
     if (record->mode == kModeStopped && controller->lastReportedMode == kModeGoto)
         return;
-    if (RunMode(port, record->mode))
+    const int32_t result = RunMode(port, record->mode);
+    if (result == 0)
         controller->lastReportedMode = record->mode;
+    else if (result != kReportedOnly)
+        controller->statusPollCounter = kStatusPollNow;  // never happened: read the deck
 }
 
 // The editor's shuttle lever, -100 to 100, in steps of ten.

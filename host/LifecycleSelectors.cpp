@@ -200,8 +200,10 @@ int16_t SelectRestart(DeviceRecord* record)
         // The editor's block is not trusted: a slot made for another board
         // or damaged leaves the port's own settings in place.
         const PortSettings& stored = block->ports[controller->currentPort];
-        if (port->AcceptsSettings(stored))
-            port->CopySettingsIn(&stored);
+        if (port->AcceptsSettings(stored)) {
+            port->RestoreSettings(stored);
+            port->CopySettingsOut(&controller->persisted.ports[controller->currentPort]);
+        }
         ReportActivePort(controller, record, port);
     } else {
         ReportPortOffline(controller, record);
@@ -213,15 +215,17 @@ int16_t SelectRestart(DeviceRecord* record)
 
 int16_t SelectSetup(DeviceRecord* record)
 {
+    // With nothing set up (no board at start, say) the editor's block is
+    // all there is of the user's settings: it stays as it is.
+    if (!gController)
+        return 0;
     PersistedSettings* block = RenewSettingsHandle(record);
     if (!block)
         return -1;
-    if (gController)
-        gController->CopyPersistedOut(block);
+    gController->CopyPersistedOut(block);
 
     HWND parent = record->parentWindow ? record->parentWindow : GetActiveWindow();
-    if (gController)
-        RunOptionsDialog(gController, parent, block);
+    RunOptionsDialog(gController, parent, block);
     if (parent)
         SetActiveWindow(parent);
     return 0;

@@ -125,6 +125,13 @@ int32_t DeviceControlPort::ChangeTimecodeSetting(Setter setter)
     return 0;
 }
 
+void DeviceControlPort::RestoreSettings(const PortSettings& block)
+{
+    CopySettingsIn(&block);
+    if (isActive_ && PushTimecodeSettings())
+        settingsApplied_ = 1;
+}
+
 int32_t DeviceControlPort::SetTimecodeFormat(int32_t index)
 {
     if (!isOpen_)

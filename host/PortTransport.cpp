@@ -5,7 +5,6 @@
 #include "host/PortLock.h"
 #include "host/TimecodeText.h"
 
-#include <cstring>
 
 template <typename Command>
 int32_t DeviceControlPort::LockedDeckCommand(Command command)
@@ -18,23 +17,17 @@ int32_t DeviceControlPort::LockedDeckCommand(Command command)
     return command() ? 0 : -2;
 }
 
-// A second press while the deck already winds asks for the faster wind.
+// A second press winds again: the wind is already the deck's fastest
+// motion, and a shuttle at the top speed byte gets whatever the deck's
+// shuttle range tops out at, on many decks slower than its wind.
 int32_t DeviceControlPort::FastForward()
 {
-    return LockedDeckCommand([this] {
-        char mode[CSerialVtrControl::kModeTextBytes] = {};
-        control_.GetMode(mode);
-        return std::strcmp(mode, "Fast Forward") == 0 ? control_.JogForwardFast() : control_.FastForward();
-    });
+    return LockedDeckCommand([this] { return control_.FastForward(); });
 }
 
 int32_t DeviceControlPort::Rewind()
 {
-    return LockedDeckCommand([this] {
-        char mode[CSerialVtrControl::kModeTextBytes] = {};
-        control_.GetMode(mode);
-        return std::strcmp(mode, "Rewind") == 0 ? control_.JogReverseFast() : control_.Rewind();
-    });
+    return LockedDeckCommand([this] { return control_.Rewind(); });
 }
 
 int32_t DeviceControlPort::Eject()

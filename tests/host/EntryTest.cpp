@@ -147,15 +147,13 @@ TEST_F(EntryTest, PortSemaphoresAreTakenWithoutWaiting)
 
 TEST_F(EntryTest, AllocationFailuresGiveMinusOneAndAClearedRecord)
 {
-    for (int16_t selector : {kSelectorInitialise, kSelectorSetup}) {
-        record.mode = 5;
-        record.timecode = 77;
-        host.FailNextAllocations(1);
-        EXPECT_EQ(-1, Call(selector)) << "selector " << selector;
-        EXPECT_EQ(0, record.mode) << "selector " << selector;
-        EXPECT_EQ(0, record.timecode) << "selector " << selector;
-        EXPECT_EQ(nullptr, record.settings) << "selector " << selector;
-    }
+    record.mode = 5;
+    record.timecode = 77;
+    host.FailNextAllocations(1);
+    EXPECT_EQ(-1, Call(kSelectorInitialise));
+    EXPECT_EQ(0, record.mode);
+    EXPECT_EQ(0, record.timecode);
+    EXPECT_EQ(nullptr, record.settings);
 
     // Restart must replace a foreign block, and cannot.
     PersistedSettings foreign;
@@ -173,7 +171,7 @@ TEST_F(EntryTest, AllocationFailuresGiveMinusOneAndAClearedRecord)
         static char* nothing = nullptr;
         return &nothing;
     };
-    EXPECT_EQ(-1, Call(kSelectorSetup));
+    EXPECT_EQ(-1, Call(kSelectorInitialise));
     EXPECT_EQ(nullptr, record.settings);
     EXPECT_EQ(1, host.disposeOfUnknownHandle) << "the empty handle goes back to the host";
     host.disposeOfUnknownHandle = 0;
@@ -258,16 +256,15 @@ TEST_F(EntryTest, RandomSettingsBlocksAreSurvived)
     }
 }
 
-TEST_F(EntryTest, SetupReplacesTheBlockAndReleaseLeavesItAlone)
+TEST_F(EntryTest, SetupWithNothingSetUpAndReleaseLeaveTheBlockAlone)
 {
-    PersistedSettings stored = UsedSettings(kSettingsMark);
-    GiveSettings(stored);
-    EXPECT_EQ(0, Call(kSelectorSetup));
-    ASSERT_NE(nullptr, record.settings);
-    EXPECT_EQ(1u, host.LiveHandleCount()) << "the old block is disposed";
-    EXPECT_EQ(0u, reinterpret_cast<PersistedSettings*>(*record.settings)->mark);
-
+    const PersistedSettings stored = UsedSettings(kSettingsMark);
+    const PersistedSettings* block = GiveSettings(stored);
     HostHandle kept = record.settings;
+    EXPECT_EQ(0, Call(kSelectorSetup));
+    EXPECT_EQ(kept, record.settings);
+    EXPECT_EQ(0, std::memcmp(&stored, block, sizeof stored)) << "the user's settings are all there is";
+
     EXPECT_EQ(0, Call(kSelectorReleasePorts));
     EXPECT_EQ(kept, record.settings);
     EXPECT_EQ(1, Call(kSelectorCleanup));

@@ -1,6 +1,7 @@
 // The editor's deck commands through xDevice, against virtual decks: what
 // reaches the deck, what the record reports, and settings that outlive a
 // session.
+#include "host/DeckReport.h"
 #include "host/DeviceControlPort.h"
 #include "host/ModuleGlobals.h"
 #include "host/PluginController.h"
@@ -88,9 +89,10 @@ TEST_F(HostCommands, RequestedModesReachTheDeckAsTheirCommands)
         EXPECT_NEAR(c.speed, DeckSpeed(), std::fabs(c.speed) * 0.1) << "mode " << c.mode;
         EXPECT_EQ(c.mode, Status()) << "the mode is echoed until the next real read";
     }
-    // A second wind asks for the faster wind.
+    // A second press of a wind never slows the deck.
     Execute(2, 6);
-    EXPECT_EQ("21 21 5D 9F", Sent().back());
+    EXPECT_EQ("20 20 40", Sent().back());
+    EXPECT_EQ(-50.0, DeckSpeed());
 
     // Reported-only modes send nothing and leave the echoed mode alone.
     for (int16_t mode : {7, 8, 14, 15, 16, 19, -1}) {
@@ -99,6 +101,12 @@ TEST_F(HostCommands, RequestedModesReachTheDeckAsTheirCommands)
         EXPECT_TRUE(Sent().empty()) << "mode " << mode;
         EXPECT_EQ(6, Status()) << "mode " << mode;
     }
+
+    // A mode the deck refuses is not echoed: the next poll reads the deck.
+    WithDeck([](sim::VirtualVtr& deck, double now) { deck.Transport(now).SetRemote(false); });
+    Execute(2, kModePlay);
+    EXPECT_EQ(kModeOffline, Status()) << "the deck in local";
+    WithDeck([](sim::VirtualVtr& deck, double now) { deck.Transport(now).SetRemote(true); });
 
     // Steps move the deck one frame and report still.
     Execute(2, 0);
@@ -231,6 +239,22 @@ TEST_F(HostCommands, ChosenSettingsSurviveCleanupAndRestart)
         EXPECT_EQ(0, std::memcmp(&p, &loaded, sizeof loaded)) << run;
         ASSERT_EQ(0, Call(kSelectorCleanup));
     }
+
+    // Restarted with the controller up, the slot takes effect on the deck
+    // controller and in the controller's own copy, which Setup hands out.
+    ASSERT_EQ(0, Call(kSelectorInitialise));
+    PersistedSettings* live = reinterpret_cast<PersistedSettings*>(*record.settings);
+    ChooseSettings(live->ports[0], 1, 4, 5, 6);
+    const PortSettings restored = live->ports[0];
+    ASSERT_EQ(0, Call(kSelectorRestart));
+    int32_t format = -1, preroll = -1;
+    gController->ports[0]->GetTimecodeFormat(&format);
+    gController->ports[0]->GetPreroll(&preroll);
+    EXPECT_EQ(1, format);
+    EXPECT_EQ(4, preroll);
+    EXPECT_EQ(25, record.frameRate);
+    EXPECT_EQ(0, std::memcmp(&restored, &gController->persisted.ports[0], sizeof restored));
+    ASSERT_EQ(0, Call(kSelectorCleanup));
 }
 
 } // namespace
