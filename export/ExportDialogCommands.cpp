@@ -411,6 +411,10 @@ void CloseExportDialog(PluginController* controller, HWND dialog)
 bool OnExportCommand(PluginController* controller, HWND dialog, int id, int notification)
 {
     if (id == IDCANCEL) {
+        // Escape: a stray key must not end a recording; the record button
+        // is the way to stop it, and closing the window still is.
+        if (!controller->ModalExport && IsEditing(controller->CurrentPort()))
+            return true;
         CloseExportDialog(controller, dialog);
         return true;
     }

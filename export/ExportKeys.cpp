@@ -20,29 +20,28 @@ constexpr int kFastestDoubling = 9;
 DeckAction Shuttle(double speed) { return {DeckAction::kShuttle, speed}; }
 DeckAction Simple(DeckAction::Kind kind) { return {kind, 0.0}; }
 
-// Reverse: faster reverse, or from forward slow down towards play.
-DeckAction ReverseKey(int whole)
+// Reverse: faster reverse, or from forward slow down towards play. The
+// bands go by the whole speed; a halving keeps the fraction (5 gives 2.5).
+DeckAction ReverseKey(int whole, double speed)
 {
     if (whole >= -kFastestDoubling && whole <= -1)
         return Shuttle(2.0 * whole);
     if (whole == 0 || whole == 1)
         return Simple(DeckAction::kReversePlay);
-    if (whole > 1) {
-        const int half = whole / 2;
-        return half == 1 ? Simple(DeckAction::kPlay) : Shuttle(half);
-    }
+    if (whole > 1)
+        return whole / 2 == 1 ? Simple(DeckAction::kPlay) : Shuttle(speed / 2.0);
     return Simple(DeckAction::kNothing);
 }
 
 // Forward: faster forward, or from reverse slow down towards -1.
-DeckAction ForwardKey(int whole)
+DeckAction ForwardKey(int whole, double speed)
 {
     if (whole >= 1 && whole <= kFastestDoubling)
         return Shuttle(2.0 * whole);
     if (whole == 0 || whole == -1)
         return Simple(DeckAction::kPlay);
     if (whole < -1)
-        return Shuttle(whole / 2);
+        return Shuttle(speed / 2.0);
     return Simple(DeckAction::kNothing);
 }
 
@@ -82,8 +81,8 @@ DeckAction HotKeyAction(int id, double deckSpeed)
     case kUp: return Simple(DeckAction::kPlay);
     case kDown: return Simple(DeckAction::kReversePlay);
     case kK: return Simple(DeckAction::kStill);
-    case kJ: return representable ? ReverseKey(whole) : Simple(DeckAction::kNothing);
-    case kL: return representable ? ForwardKey(whole) : Simple(DeckAction::kNothing);
+    case kJ: return representable ? ReverseKey(whole, deckSpeed) : Simple(DeckAction::kNothing);
+    case kL: return representable ? ForwardKey(whole, deckSpeed) : Simple(DeckAction::kNothing);
     default: return Simple(DeckAction::kNothing);
     }
 }

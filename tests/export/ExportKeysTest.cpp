@@ -46,6 +46,8 @@ TEST(ExportKeys, LAndJDoubleAndHalveTheSpeed)
     EXPECT_EQ("play", Key(kJ, 2.0)) << "forward halves down to play";
     EXPECT_EQ("play", Key(kJ, 3.9));
     EXPECT_EQ("shuttle 4.000000", Key(kJ, 8.0));
+    EXPECT_EQ("shuttle 2.500000", Key(kJ, 5.0)) << "a halving keeps the fraction";
+    EXPECT_EQ("shuttle -2.500000", Key(kL, -5.0));
     EXPECT_EQ("reverse play", Key(kJ, 1.0));
     EXPECT_EQ("reverse play", Key(kJ, 0.5)) << "truncated toward zero";
     EXPECT_EQ("shuttle -16.000000", Key(kJ, -8.0));

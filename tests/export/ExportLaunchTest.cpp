@@ -92,6 +92,10 @@ TEST_F(ExportLaunch, WholeRunEndsWithTheSuccessMessageOnce)
     EXPECT_TRUE(Controller().ports[0]->IsEditArmed());
     EXPECT_EQ(0, Phase(2)) << "the edit still runs";
     EXPECT_EQ(-2, RunExportDialog(&Controller(), nullptr, nullptr, false));
+    // Escape is no way to end a recording.
+    SendMessageA(Dialog(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    ASSERT_NE(nullptr, Dialog());
+    EXPECT_TRUE(Controller().ports[0]->IsEditArmed());
 
     MessageBoxWatcher watcher;
     EXPECT_EQ(7, Phase(3));
