@@ -274,9 +274,14 @@ INT_PTR CALLBACK ExportDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         SetExportHotKeys(controller, dialog, false);
         if (controller->exportDialog == dialog) {
             // Destroyed from outside (its owner went): nothing may draw
-            // into it any more.
+            // into it any more, and a status dialog's edit ends cancelled,
+            // as nothing is left to end it.
             StopWorker(controller);
             controller->exportDialog = nullptr;
+            if (!controller->ModalExport) {
+                EndExportEdit(controller);
+                ReleaseColourScheme(&controller->colourScheme);
+            }
         }
         return FALSE;
     case WM_ACTIVATE:
@@ -303,6 +308,12 @@ INT_PTR CALLBACK ExportDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         return FALSE;
     case WM_LBUTTONUP:
         OnShuttleRelease(controller, dialog);
+        return FALSE;
+    case WM_CAPTURECHANGED:
+        // Another window took the mouse mid-drag: the deck stills as on a
+        // release.
+        if (controller->shuttleDrag)
+            OnShuttleRelease(controller, dialog);
         return FALSE;
     case WM_HOTKEY:
         OnExportHotKey(controller, static_cast<int>(wParam));

@@ -18,3 +18,7 @@ void SetExportHotKeys(PluginController* controller, HWND dialog, bool on);
 void UpdateExportControls(HWND dialog, DeviceControlPort* port);
 // Loads every field from the port; nothing for a null port.
 void LoadExportControls(PluginController* controller, HWND dialog, DeviceControlPort* port);
+// Ends the status dialog's edit as its record button does: the edit stops
+// and the playout side, waiting on the export event, is released. For a
+// status dialog that could not be made or was destroyed from outside.
+void EndExportEdit(PluginController* controller);

@@ -373,11 +373,7 @@ void RepaintChannelBox(PluginController* controller, HWND dialog, DeviceControlP
 void FinishExportDialog(PluginController* controller, HWND dialog)
 {
     StopWorker(controller);
-    DeviceControlPort* port = controller->CurrentPort();
-    if (IsEditing(port)) {
-        port->StopEdit();
-        NxSetEvent(controller->exportEvent);
-    }
+    EndExportEdit(controller);
     SetExportHotKeys(controller, dialog, false);
     controller->exportDialog = nullptr;
     controller->hostWindow = nullptr;
@@ -482,7 +478,14 @@ void OnShuttleMove(PluginController* controller, HWND dialog, LPARAM position)
 void OnShuttleRelease(PluginController* controller, HWND dialog)
 {
     HWND bar = GetDlgItem(dialog, IDC_EXPORT_SHUTTLE);
-    if (controller->captureControl == bar && controller->shuttleDrag) {
+    const bool dragging = controller->captureControl == bar && controller->shuttleDrag;
+    controller->shuttleDrag = 0;
+    controller->captureControl = nullptr;
+    controller->shuttlePosition = kShuttleCentre;
+    // The drag is over before the capture goes: losing it comes back here.
+    if (GetCapture() == dialog)
+        ReleaseCapture();
+    if (dragging) {
         DrawShuttleNow(controller, bar, kShuttleCentre, true);
         DeviceControlPort* port = controller->CurrentPort();
         if (port && port->IsControlSupported()) {
@@ -490,11 +493,6 @@ void OnShuttleRelease(PluginController* controller, HWND dialog)
             port->Shuttle(0.0);
         }
     }
-    if (GetCapture() == dialog)
-        ReleaseCapture();
-    controller->shuttleDrag = 0;
-    controller->captureControl = nullptr;
-    controller->shuttlePosition = kShuttleCentre;
 }
 
 // The keys are system-wide: a stray key during an edit must not move the
@@ -512,3 +510,12 @@ void OnExportHotKey(PluginController* controller, int id)
 }
 
 } // namespace export_dialog
+
+void EndExportEdit(PluginController* controller)
+{
+    DeviceControlPort* port = controller->CurrentPort();
+    if (export_dialog::IsEditing(port)) {
+        port->StopEdit();
+        NxSetEvent(controller->exportEvent);
+    }
+}

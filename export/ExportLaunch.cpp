@@ -73,6 +73,8 @@ int32_t RunModeless(PluginController* controller, HWND parent)
     HWND dialog = CreateDialogParamA(gModuleInstance, MAKEINTRESOURCEA(IDD_EXPORT), parent, ExportDialogProc,
                                      reinterpret_cast<LPARAM>(controller));
     if (!dialog) {
+        // Nothing would be left to end the edit: it ends cancelled now.
+        EndExportEdit(controller);
         ReleaseColourScheme(&controller->colourScheme);
         return kResultRefused;
     }
@@ -118,7 +120,7 @@ int16_t StartPhase(PluginController* controller, DeviceRecord* record)
         return kExportCancelled;
     }
     if (controller->exportState == kSettingsAccepted)
-        return StartExportDialog(controller, record, true, &result) ? 0 : kExportCancelled;
+        return StartExportDialog(controller, record, true, &result) && result == 0 ? 0 : kExportCancelled;
     return 0;
 }
 
@@ -126,7 +128,7 @@ int16_t PollPhase(PluginController* controller, DeviceRecord* record)
 {
     int32_t result = 0;
     if (!controller->exportDialog && controller->exportState == kSettingsAccepted)
-        return StartExportDialog(controller, record, true, &result) ? 0 : kExportCancelled;
+        return StartExportDialog(controller, record, true, &result) && result == 0 ? 0 : kExportCancelled;
     if (controller->exportState != kStatusOpen)
         return 0;
     DeviceControlPort* port = controller->CurrentPort();

@@ -73,6 +73,7 @@ int32_t DropDownSelector::Open(HWND parent, int left, int top, int width, int he
     }
 
     // Set before the window exists: its creation already paints and hovers.
+    chosen_ = false;
     textColour_ = text;
     backgroundColour_ = background;
     highlightColour_ = highlight;
@@ -216,6 +217,14 @@ void DropDownSelector::Hover(LPARAM position)
     ReleaseDC(popup_, dc);
 }
 
+void DropDownSelector::Choose(int32_t row)
+{
+    if (chosen_)
+        return;
+    chosen_ = true;
+    PostMessageA(parent_, kDropDownChoiceMessage, static_cast<WPARAM>(controlId_), static_cast<LPARAM>(row));
+}
+
 LRESULT CALLBACK DropDownSelector::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     DropDownSelector* list = gOpenList;
@@ -241,11 +250,15 @@ LRESULT CALLBACK DropDownSelector::WindowProc(HWND window, UINT message, WPARAM 
         break;
     case WM_LBUTTONDOWN:
         if (list && list->popup_ == window) {
-            int32_t row = list->RowAt(lParam);
+            list->Choose(list->RowAt(lParam));
             ReleaseCapture();
-            PostMessageA(list->parent_, kDropDownChoiceMessage, static_cast<WPARAM>(list->controlId_),
-                         static_cast<LPARAM>(row));
         }
+        break;
+    case WM_CAPTURECHANGED:
+        // Another window took the mouse (a system dialog, say): the list
+        // ends as a press outside it does, so its owner closes it.
+        if (list && list->popup_ == window && reinterpret_cast<HWND>(lParam) != window)
+            list->Choose(-1);
         break;
     default:
         break;

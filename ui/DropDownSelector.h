@@ -41,10 +41,13 @@ private:
     void FrameList(HDC dc) const;
     void Paint();
     void Hover(LPARAM position);
+    // Posts the row chosen (-1: none) to the parent, once per opening.
+    void Choose(int32_t row);
 
     char* items_[kDropDownMaxItems];
     int32_t count_ = 0;
     int32_t hotRow_ = -1;
+    bool chosen_ = false;
     COLORREF textColour_ = 0;
     COLORREF backgroundColour_ = 0;
     COLORREF highlightColour_ = 0;

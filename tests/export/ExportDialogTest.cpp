@@ -171,6 +171,14 @@ TEST_F(ExportDialog, TransportButtonsAndTheShuttleBarDriveTheDeck)
             EXPECT_EQ(0.0, DeckSpeed());
             EXPECT_EQ(nullptr, GetCapture());
             EXPECT_FALSE(controller.shuttleDrag);
+            // Another window taking the mouse ends a drag as a release does.
+            Click(Dialog(), IDC_EXPORT_SHUTTLE);
+            MoveShuttleTo(11);
+            EXPECT_EQ(1.0, DeckSpeed());
+            SetCapture(GetDlgItem(Dialog(), IDC_EXPORT_PLAY));
+            EXPECT_EQ(0.0, DeckSpeed());
+            EXPECT_FALSE(controller.shuttleDrag);
+            ReleaseCapture();
             Close();
         },
     });

@@ -7,6 +7,7 @@
 #include "resources/DialogIds.h"
 #include "support/MessageBoxWatcher.h"
 #include "tools/hostkit/HostEnvironment.h"
+#include "ui/DrawingObjects.h"
 #include "ui/DialogDriving.h"
 #include "vtr/DeckRackFixture.h"
 
@@ -109,6 +110,35 @@ TEST_F(ExportLaunch, WholeRunEndsWithTheSuccessMessageOnce)
     EXPECT_EQ(0, Controller().exportState);
     EXPECT_EQ(nullptr, record.printCallback);
     EXPECT_EQ(std::vector<std::string>{"Export To Tape Successful."}, Messages(watcher));
+}
+
+TEST_F(ExportLaunch, AStatusDialogNotMadeOrDestroyedByItsOwnerEndsTheExportCancelled)
+{
+    const long objects = LiveDrawingObjects();
+    // The owner is gone by the time the status dialog is to be made.
+    HWND gone = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    DestroyWindow(gone);
+    EXPECT_EQ(5, ExportCommand({[&] {
+        record.parentWindow = gone;
+        Click(CurrentDialog(), IDC_EXPORT_RECORD);
+    }}));
+    record.parentWindow = nullptr;
+    EXPECT_FALSE(Controller().ports[0]->IsEditArmed());
+    EXPECT_TRUE(EventSet());
+    EXPECT_EQ(0, Controller().exportState);
+    EXPECT_EQ(objects, LiveDrawingObjects()) << "the colour scheme released";
+
+    ResetEvent(event);
+    ASSERT_EQ(0, ExportCommand(StartTheEdit()));
+    ASSERT_NE(nullptr, Dialog());
+    DestroyWindow(Dialog());
+    EXPECT_FALSE(Controller().ports[0]->IsEditArmed());
+    EXPECT_TRUE(EventSet());
+    EXPECT_EQ(objects, LiveDrawingObjects()) << "the colour scheme released";
+    MessageBoxWatcher watcher;
+    EXPECT_EQ(7, Phase(2)) << "the edit is over";
+    EXPECT_EQ(5, ExportCommand()) << "the editor's closing command";
+    EXPECT_EQ(std::vector<std::string>{"Export To Tape Cancelled."}, Messages(watcher));
 }
 
 TEST_F(ExportLaunch, CommandBeforeTheEndCancelsTheRun)

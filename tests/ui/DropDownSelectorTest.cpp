@@ -87,6 +87,7 @@ TEST_F(DropDown, PressPostsItsRowAndReleasesTheCapture)
     EXPECT_EQ(list_.Window(), GetCapture());
     Send(WM_LBUTTONDOWN, 10, 12);
     EXPECT_EQ(1, Posted());
+    EXPECT_EQ(INT_MIN, Posted()) << "one choice a press";
     EXPECT_EQ(nullptr, GetCapture());
     EXPECT_NE(nullptr, list_.Window()) << "the parent closes the list, not the press";
 
@@ -97,6 +98,12 @@ TEST_F(DropDown, PressPostsItsRowAndReleasesTheCapture)
         Send(WM_LBUTTONDOWN, p.x, p.y);
         EXPECT_EQ(-1, Posted()) << p.x << "," << p.y;
     }
+    // Another window taking the mouse ends the list as a press outside.
+    list_.Close();
+    ASSERT_EQ(0, OpenThree());
+    SetCapture(parent_);
+    EXPECT_EQ(-1, Posted());
+    ReleaseCapture();
     list_.Close();
     EXPECT_EQ(nullptr, FindWindowA("DropDownWindow", nullptr));
     EXPECT_EQ(0, list_.ItemCount());
