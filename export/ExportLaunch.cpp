@@ -2,6 +2,7 @@
 
 #include "export/ExportDialog.h"
 #include "export/ExportWorker.h"
+#include "export/ResultCodeText.h"
 #include "export/ResultCodes.h"
 #include "host/DeviceControlPort.h"
 #include "host/DeviceControlSetup.h"
@@ -143,6 +144,12 @@ int16_t EndPhase(PluginController* controller, DeviceRecord* record)
     if (controller->exportDoneShown)
         return 0;
     EndStatusDialog(controller);
+    if (controller->exportFault != 0) {
+        char text[kResultCodeTextSize] = {};
+        ResultCodeToText(controller->exportFault, text);
+        MessageBoxA(OwnerWindow(record), text, kMessageCaption, MB_OK);
+        return kExportCancelled;
+    }
     MessageBoxA(OwnerWindow(record), kSuccessText, kMessageCaption, MB_OK);
     return kExportFinished;
 }
@@ -157,8 +164,10 @@ int32_t RunExportDialog(PluginController* controller, HWND parent, PersistedSett
     controller->hostWindow = parent;
     controller->dropDownOpen = 0;
     controller->dropDownHeld = 0;
-    if (!modeless)
+    if (!modeless) {
         controller->exportDoneShown = 0;
+        controller->exportFault = 0;
+    }
     controller->ModalExport = modeless ? 0 : 1;
     ActivateAll(controller);
     controller->ResetDisplayTexts();

@@ -1,5 +1,6 @@
 #include "export/ExportWorker.h"
 
+#include "export/ResultCodes.h"
 #include "host/DeviceControlPort.h"
 #include "host/FixedText.h"
 #include "host/PluginController.h"
@@ -9,6 +10,7 @@
 #include "ui/DrawingObjects.h"
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -23,6 +25,9 @@ constexpr uint32_t kPresetSettleMs = 100;
 constexpr uint32_t kAutoEditWaitMs = 2000;
 constexpr int kIdleStatusEvery = 10;
 constexpr int kEditStatusEvery = 30;
+// Status reads in a row without an answer after which a recording deck
+// counts as gone: one lost reply is no reason to fail an export.
+constexpr int kUnreadableLimit = 3;
 constexpr int kForcedRefreshEvery = 100;
 constexpr size_t kTextBytes = 64;
 
@@ -127,7 +132,7 @@ private:
         if (port_->Deck().GetTimecode(timecode))
             ShowIfChanged(kTimecodeCopy, IDC_EXPORT_DECK_TIMECODE, timecode, kValueText, false, true);
         if (statusCounter_ == 0 || refresh_) {
-            ShowMode(false);
+            WatchRecording(ShowMode(false));
             refresh_ = false;
         }
         statusCounter_ = (statusCounter_ + 1) % kIdleStatusEvery;
@@ -147,10 +152,47 @@ private:
                 WatchRecordPoint(timecode);
         }
         if (port_->IsPlayoutSignalled() && (statusCounter_ == 0 || refresh_)) {
-            ShowMode(false);
+            const std::string mode = ShowMode(false);
+            // The auto edit leaves record at its out point by itself: a
+            // deck that shows another mode is asked again where it is.
+            uint8_t preview = 0;
+            port_->GetPreviewFlag(&preview);
+            if (!preview && BeforeOutPoint(timecode) &&
+                (mode == "Record" || mode == "Offline" || BeforeOutPoint(nullptr)))
+                WatchRecording(mode);
             refresh_ = false;
         }
         statusCounter_ = (statusCounter_ + 1) % kEditStatusEvery;
+    }
+
+    // Whether the deck's time (read now when null) lies before the edit's
+    // out point.
+    bool BeforeOutPoint(const char* timecode)
+    {
+        char now[kTextBytes] = {};
+        if (!timecode) {
+            if (!port_->Deck().GetTimecode(now))
+                return false;
+            timecode = now;
+        }
+        int32_t order = 0;
+        CompareTimecodeText(timecode, port_->EditOutText(), &order);
+        return order == 2;
+    }
+
+    // While the deck should record for the export, a deck that shows
+    // another mode, or none for a few reads in a row, has failed it.
+    void WatchRecording(const std::string& mode)
+    {
+        if (controller_->exportFault != 0)
+            return;
+        if (mode != "Offline") {
+            unreadable_ = 0;
+            if (mode != "Record")
+                controller_->exportFault = kResultDeckNotReady;
+        } else if (++unreadable_ >= kUnreadableLimit) {
+            controller_->exportFault = kResultDeckOffline;
+        }
     }
 
     void IssueEditOnCue(const char* timecode)
@@ -196,11 +238,12 @@ private:
         }
     }
 
-    void ShowMode(bool force)
+    std::string ShowMode(bool force)
     {
         char mode[kTextBytes] = {};
         port_->GetStatusText(mode);
         ShowIfChanged(kDeckModeCopy, IDC_EXPORT_DECK_MODE, mode, kPlainText, true, true, force);
+        return mode;
     }
 
     // Stores and draws `text` when it differs from the display copy (or when
@@ -234,6 +277,7 @@ private:
     DeviceControlPort* port_ = nullptr;
     int statusCounter_ = 0;
     int refreshCounter_ = 0;
+    int unreadable_ = 0;             // status reads in a row that found no deck
     bool refresh_ = false;
 };
 

@@ -65,6 +65,9 @@ public:
     // 3 the editor has ended the export.
     int32_t exportState = 0;
     uint8_t exportDoneShown = 0;
+    // Set by the worker when the deck stopped recording, or answering,
+    // while it should record; the end of the export reports it.
+    int32_t exportFault = 0;
     uint8_t ModalExport = 0;            // the record button ends the dialog
     WorkerControl worker;
     // The export dialog's shuttle drag, the control holding the mouse, and

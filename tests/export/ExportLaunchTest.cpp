@@ -141,6 +141,32 @@ TEST_F(ExportLaunch, AStatusDialogNotMadeOrDestroyedByItsOwnerEndsTheExportCance
     EXPECT_EQ(std::vector<std::string>{"Export To Tape Cancelled."}, Messages(watcher));
 }
 
+TEST_F(ExportLaunch, ADeckThatStopsRecordingBeforeTheEndFailsTheExport)
+{
+    const struct {
+        const char* what;
+        void (*fault)(sim::VirtualVtr& deck, double now);
+        const char* message;
+    } cases[] = {
+        {"stopped at its panel", [](sim::VirtualVtr& deck, double now) { deck.Transport(now).Stop(now); },
+         "VTR Not Ready. Please check VTR status and try again."},
+        {"gone", [](sim::VirtualVtr& deck, double) { deck.SetUnplugged(true); },
+         "VTR is offline. Please check VTR status and try again."},
+    };
+    for (const auto& c : cases) {
+        ResetEvent(event);
+        ASSERT_EQ(0, ExportCommand(StartTheEdit())) << c.what;
+        ASSERT_TRUE(PumpUntil([&] { return EventSet(); }, 6000)) << c.what << ": the print to video records";
+        WithDeck([&](sim::VirtualVtr& deck, double now) { c.fault(deck, now); });
+        EXPECT_TRUE(PumpUntil([&] { return Controller().exportFault != 0; }, 3000)) << c.what;
+        MessageBoxWatcher watcher;
+        EXPECT_EQ(5, Phase(3)) << c.what;
+        EXPECT_EQ(std::vector<std::string>{c.message}, Messages(watcher)) << c.what;
+        ExportCommand();
+        WithDeck([](sim::VirtualVtr& deck, double) { deck.SetUnplugged(false); });
+    }
+}
+
 TEST_F(ExportLaunch, CommandBeforeTheEndCancelsTheRun)
 {
     ASSERT_EQ(0, ExportCommand(StartTheEdit()));
