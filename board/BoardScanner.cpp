@@ -33,7 +33,11 @@ void BoardScanner::Scan(uint32_t typeMask)
                 continue;
             // Board numbers are 16-bit; no rack comes near that.
             for (uint32_t index = 0; index <= 0xFFFF; ++index) {
-                if (!probe_->Open(static_cast<uint16_t>(index), false, type, nullptr))
+                // A board the driver lists but that will not open keeps its
+                // place (unknown, so no port takes it), and the boards after
+                // it keep theirs.
+                if (!probe_->Open(static_cast<uint16_t>(index), false, type, nullptr) &&
+                    !probe_->BoardListed(static_cast<uint16_t>(index), type))
                     break;
                 ++count_;
                 BoardInfo info = Describe(type, index);

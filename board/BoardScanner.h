@@ -1,6 +1,7 @@
 #pragma once
 // Finds the boards of the asked types by opening board 0, 1, 2 ... of each
-// type until one fails, and lists what it finds.
+// type until the driver lists no more, and lists what it finds; a listed
+// board that will not open is listed as unknown.
 #include "board/BoardInfo.h"
 #include "board/CBrixBoard.h"
 

@@ -41,6 +41,22 @@ CBrixWinDriverInterface::~CBrixWinDriverInterface()
     CBrixWinDriverInterface::Close();
 }
 
+bool CBrixWinDriverInterface::BoardListed(uint16_t boardNumber, uint32_t boardType)
+{
+    const GUID* guid = BoardTypeGuid(boardType == 0 ? BOARDTYPE_DEFAULT : boardType);
+    if (!guid)
+        return false;
+    HDEVINFO set = api_->getClassDevs(guid, nullptr, nullptr, kPresentInterfaces);
+    if (set == INVALID_HANDLE_VALUE)
+        return false;
+    SP_DEVICE_INTERFACE_DATA interfaceData;
+    std::memset(&interfaceData, 0, sizeof interfaceData);
+    interfaceData.cbSize = sizeof interfaceData;
+    const bool listed = api_->enumDeviceInterfaces(set, nullptr, guid, boardNumber, &interfaceData) != FALSE;
+    api_->destroyDeviceInfoList(set);
+    return listed;
+}
+
 bool CBrixWinDriverInterface::Open(uint16_t boardNumber, bool displayErrors,
                                    uint32_t boardType, const char* hostName)
 {

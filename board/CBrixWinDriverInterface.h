@@ -21,6 +21,9 @@ public:
 
     bool Open(uint16_t boardNumber, bool displayErrors, uint32_t boardType,
               const char* hostName) override;
+    // Whether the driver lists a board of the type at this number, whether
+    // or not it opens; nothing is kept open.
+    bool BoardListed(uint16_t boardNumber, uint32_t boardType);
     bool SetShareMode(bool shared) override;
     bool Close() override;
     bool WriteRegister(uint32_t registerNumber, uint32_t value, uint32_t mask,

@@ -49,10 +49,11 @@ int32_t OpenDeviceControl(PluginController* controller, const DeviceRecord* reco
     controller->setUp = 1;
 
     // A board that does not open leaves its slot to the next one, which
-    // keeps its own board's index and so its own named semaphore.
+    // keeps its own board's index and so its own named semaphore; there is
+    // a semaphore for each of the first kMaxPorts boards only.
     const std::vector<BoardInfo> boards = FindBoards();
     int32_t slot = 0;
-    for (size_t i = 0; i < boards.size() && slot < kMaxPorts; ++i) {
+    for (size_t i = 0; i < boards.size() && i < size_t(kMaxPorts); ++i) {
         DeviceControlPort* port = new (std::nothrow) DeviceControlPort;
         if (!port)
             break;

@@ -105,6 +105,23 @@ TEST_F(Scanner, UnreadableOrUnknownIdIsBoardNotFound)
     }
 }
 
+TEST_F(Scanner, ABoardThatWillNotOpenKeepsItsPlaceAndHidesNoOther)
+{
+    sim::RackConfig config;
+    config.boards = {Board(4, 0x10440), Board(4, 0x10440)};
+    Configure(config);
+    sim::Fault fault;
+    fault.call = sim::Call::CreateFile;
+    fault.board = 0;
+    Rack().AddFault(fault);
+
+    BoardScanner scanner(true, BOARDTYPE_QB);
+    ASSERT_EQ(2, scanner.Count());
+    EXPECT_STREQ("BOARD NOT FOUND - 0", scanner.Boards()[0].displayName);
+    EXPECT_EQ(1u, scanner.Boards()[1].boardIndex);
+    EXPECT_EQ(0x10440, scanner.Boards()[1].boardId);
+}
+
 TEST_F(Scanner, RescanReplacesAndAnEmptyRackGivesNothing)
 {
     BoardScanner scanner(true, BOARDTYPE_QA | BOARDTYPE_QB | BOARDTYPE_QC);

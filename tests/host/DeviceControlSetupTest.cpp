@@ -66,6 +66,17 @@ TEST_F(DeviceControlSetup, BoardThatFailsToOpenLeavesItsSlotToTheNext)
     // Slot 0 holds the second board's defaults; the empty slot is zero.
     EXPECT_EQ(0, std::strncmp("Board: 2 Type: ", controller.persisted.ports[0].board.description, 15));
     EXPECT_EQ(0u, controller.persisted.ports[1].mark);
+    CloseDeviceControl(&controller);
+
+    // Ten boards, the first two without a port: only the first eight have
+    // the semaphores a port needs.
+    config.boards.assign(10, Board(4, 0x10440));
+    config.boards[0].rs422 = config.boards[1].rs422 = false;
+    Configure(config);
+    ASSERT_EQ(0, OpenDeviceControl(&controller, &record, nullptr));
+    EXPECT_EQ(6, controller.portCount);
+    for (int slot = 0; slot < controller.portCount; ++slot)
+        EXPECT_EQ(slot + 2, controller.ports[slot]->PortIndex());
 }
 
 TEST_F(DeviceControlSetup, NoBoardClosesEverythingAgain)
