@@ -19,6 +19,7 @@ constexpr uint32_t kCuePollMs = 2;
 // this long while it should move (a deck gone, or parked short of the cue
 // at the end of its tape), or after this many cues without a landing.
 constexpr DWORD kStallMs = 10000;
+constexpr DWORD kLongestWindMs = 300000;
 constexpr int kMaxCues = 10;
 
 // Whatever no timecode text equals, so the first comparison always differs.
@@ -55,7 +56,21 @@ private:
     {
         if (record_->abortFn && record_->abortFn() != 0)
             return true;
-        return GetTickCount() - lastMoveTick_ >= kStallMs;
+        return Stalled();
+    }
+    // Time standing still is a stall only when the deck is not on its way
+    // to the cue either (VITC cannot be read at wind speed), and no wind
+    // lasts longer than one across a whole tape.
+    bool Stalled()
+    {
+        if (GetTickCount() - lastMoveTick_ < kStallMs)
+            return false;
+        char mode[64] = {};
+        port_->GetStatusText(mode);
+        if (std::strcmp(mode, "Seeking") != 0 || GetTickCount() - cueTick_ >= kLongestWindMs)
+            return true;
+        lastMoveTick_ = GetTickCount();
+        return false;
     }
     int32_t CompareToTarget()
     {
@@ -87,6 +102,7 @@ private:
     char target_[16] = {};
     char cue_[16] = {};
     DWORD lastMoveTick_ = 0;
+    DWORD cueTick_ = 0;
 };
 
 void Locate::Run()
@@ -107,7 +123,7 @@ void Locate::Run()
             return;
         }
         port_->GoToTimecode(cue_);
-        lastMoveTick_ = GetTickCount();
+        lastMoveTick_ = cueTick_ = GetTickCount();
         while (std::strcmp(current_, cue_) != 0 && !abort) {
             Read();
             ShowPosition();

@@ -58,6 +58,11 @@ int64_t DeckTransport::Frame(double nowMs) const
     return static_cast<int64_t>(speed_ < 0 ? std::ceil(p - kTolerance) : std::floor(p + kTolerance));
 }
 
+int64_t DeckTransport::VitcFrame(double nowMs) const
+{
+    return std::fabs(speed_) > kVitcReadableSpeed ? static_cast<int64_t>(anchorPos_) : Frame(nowMs);
+}
+
 double DeckTransport::MsToReach(int64_t frame) const
 {
     if (speed_ == 0)

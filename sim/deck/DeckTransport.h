@@ -18,6 +18,7 @@ constexpr uint32_t kChannelAudioMask = 0x1FE;  // audio 1 (0x002) to audio 8 (0x
 constexpr uint32_t kAllChannels = 0x1FF;
 
 constexpr double kMaxTapeSpeed = 50.0;         // wind and the fastest shuttle
+constexpr double kVitcReadableSpeed = 10.0;    // VITC reads up to this, either way
 constexpr uint32_t kPostrollSeconds = 2;     // of timecode, past the out point
 
 enum class RecordKind { Crash, Insert, Assemble };
@@ -101,6 +102,9 @@ public:
     bool Preview() const { return preview_; }
     bool Recording() const;
     int64_t Frame(double nowMs) const;           // the frame under the heads
+    // What the VITC reader gives: faster than kVitcReadableSpeed it cannot
+    // read and holds the frame it read last, where that motion began.
+    int64_t VitcFrame(double nowMs) const;
     double Speed() const;                        // signed multiple of play speed
     // Status data D0 to D15 of the status sense.
     std::array<uint8_t, 16> StatusData() const;

@@ -444,7 +444,7 @@ uint8_t VirtualVtr::TimeSense(uint8_t which, double atMs, std::vector<uint8_t>* 
     const bool withTime = timeSource != 0;
     const bool withUserBits = userBitsSource != 0;
     const uint8_t kind = static_cast<uint8_t>((source == 0x01 ? 0x04 : 0x06) + (withTime ? 0 : 1));
-    EncodeTimeData(format, LabelOf(format, frame), time);
+    EncodeTimeData(format, LabelOf(format, source == 0x01 ? frame : t.VitcFrame(atMs)), time);
     const uint8_t userBits[4] = {};  // none recorded on this tape
     *reply = {static_cast<uint8_t>(withTime && withUserBits ? 0x78 : 0x74), kind};
     if (withTime)

@@ -180,6 +180,14 @@ TEST_F(HostCommands, LocateEndsPlayingExactlyOnTheTarget)
         EXPECT_EQ(1u, Count(sent, cue)) << "target " << target;
         EXPECT_EQ(1, Status()) << "playing, no longer on the way to the cue";
     }
+
+    // With VITC alone the deck's time stands through a wind of more than
+    // the locate's 10 s stall check: the deck is on its way, so it goes on.
+    ASSERT_EQ(0, gController->CurrentPort()->SetTimecodeSource(1));
+    const int32_t distant = 18090;
+    Execute(4, 0, distant, 90);
+    EXPECT_EQ(1, record.mode);
+    EXPECT_EQ(distant, record.timecode);
 }
 
 TEST_F(HostCommands, AbortStopsTheLocateAndLeavesTheDeckStopped)
