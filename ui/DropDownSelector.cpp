@@ -65,7 +65,8 @@ int32_t DropDownSelector::Open(HWND parent, int left, int top, int width, int he
     windowClass.hInstance = instance;
     windowClass.hbrBackground = background_brush;
     windowClass.lpszClassName = kClassName;
-    if (!RegisterClassA(&windowClass)) {
+    const bool registered = RegisterClassA(&windowClass) != 0;
+    if (!registered) {
         DWORD error = GetLastError();
         DeleteDrawingObject(background_brush);
         if (error != ERROR_CLASS_ALREADY_EXISTS)
@@ -84,7 +85,9 @@ int32_t DropDownSelector::Open(HWND parent, int left, int top, int width, int he
         popup_ = nullptr;
         if (gOpenList == this)
             gOpenList = nullptr;
-        UnregisterClassA(kClassName, instance);
+        // Unregistering deletes the brush the class was made with.
+        if (UnregisterClassA(kClassName, instance) && registered)
+            ForgetDeletedObject(background_brush);
         DeleteDrawingObject(background_brush);
         return -1;
     }
