@@ -108,10 +108,17 @@ void NewMode(PluginController* controller, DeviceControlPort* port, const Device
     if (record->mode == kModeStopped && controller->lastReportedMode == kModeGoto)
         return;
     const int32_t result = RunMode(port, record->mode);
-    if (result == 0)
+    if (result == kReportedOnly)
+        return;
+    if (result == 0) {
         controller->lastReportedMode = record->mode;
-    else if (result != kReportedOnly)
-        controller->statusPollCounter = kStatusPollNow;  // never happened: read the deck
+        return;
+    }
+    // The mode never happened as asked: the next poll reads the deck. A goto
+    // is over all the same, so a stop that follows is sent.
+    controller->statusPollCounter = kStatusPollNow;
+    if (controller->lastReportedMode == kModeGoto)
+        controller->lastReportedMode = kModeOffline;
 }
 
 // The editor's shuttle lever, -100 to 100, in steps of ten.
