@@ -342,7 +342,7 @@ private:
     }
 
     // A time sense answers with a label the tape has, for the frame under
-    // the heads.
+    // the heads (VITC: the frame its reader holds above its speed).
     void CheckTimeData(const DeckReply& r)
     {
         const sim::DeckFaults& faults = vtr_.Faults();
@@ -353,7 +353,7 @@ private:
         sim::TimeLabel label;
         if (!sim::DecodeTimeData(t.Format(), r.bytes.data() + 2, &label) || !sim::IsValidLabel(t.Format(), label))
             Fail("time data %s is no label of the tape", Hex(r.bytes).c_str());
-        const int64_t frame = t.Frame(now_);
+        const int64_t frame = r.bytes[1] == 0x06 ? t.VitcFrame(now_) : t.Frame(now_);
         if (sim::FrameOf(t.Format(), label) != frame)
             Fail("time data %s for frame %lld reads back as frame %lld", Hex(r.bytes).c_str(), (long long)frame,
                 (long long)sim::FrameOf(t.Format(), label));
