@@ -29,14 +29,14 @@ std::string Trim(const std::string& s)
 KeyOutcome TakeBoardKey(BoardConfig& board, uint32_t& count, const std::string& key, const std::string& value,
                         std::string* expected)
 {
-    const auto bad = [expected](const char* text) {
+    const auto bad = [expected](const std::string& text) {
         *expected = text;
         return KeyOutcome::Bad;
     };
     uint32_t number = 0;
     if (key == "rs422" || key == "aes") {
         if (!ParseYesNo(value, key == "rs422" ? &board.rs422 : &board.aesInput))
-            return bad(key == "rs422" ? "rs422 is yes, no, 1 or 0" : "aes is yes, no, 1 or 0");
+            return bad(key + " is yes, no, 1 or 0");
     } else if (key == "type") {
         if (!ParseNumber(value, &number) || (number != 2 && number != 4 && number != 8))
             return bad("type is 2, 4 or 8");

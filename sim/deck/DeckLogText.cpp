@@ -1,5 +1,7 @@
 #include "sim/deck/DeckLogText.h"
 
+#include "sim/deck/WireTiming.h"
+
 #include <cstdio>
 
 namespace sim {
@@ -108,10 +110,7 @@ std::string BlockMeaning(const std::vector<uint8_t>& block, bool fromController)
 {
     if (block.size() < 3 || block.size() != 3u + (block[0] & 0x0Fu))
         return "incomplete block";
-    uint8_t sum = 0;
-    for (size_t i = 0; i + 1 < block.size(); ++i)
-        sum = static_cast<uint8_t>(sum + block[i]);
-    if (sum != block.back())
+    if (BlockChecksum(block.data(), block.size() - 1) != block.back())
         return "checksum wrong";
     const uint8_t cmd1 = block[0], cmd2 = block[1];
     const uint8_t* data = block.data() + 2;

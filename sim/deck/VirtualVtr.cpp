@@ -138,10 +138,7 @@ void VirtualVtr::Receive(uint8_t byte, double atMs, std::vector<DeckReply>* out)
     std::vector<uint8_t> block;
     block.swap(block_);
     Log(LoggedPacket::Direction::FromController, atMs, block);
-    uint8_t sum = 0;
-    for (size_t i = 0; i + 1 < block.size(); ++i)
-        sum = static_cast<uint8_t>(sum + block[i]);
-    if (sum != block.back())
+    if (BlockChecksum(block.data(), block.size() - 1) != block.back())
         Nak(kNakChecksumError, atMs, out);
     else
         Execute(block, atMs, out);
@@ -166,10 +163,7 @@ void VirtualVtr::Nak(uint8_t reasons, double atMs, std::vector<DeckReply>* out) 
 
 void VirtualVtr::Answer(std::vector<uint8_t> bytes, double atMs, std::vector<DeckReply>* out)
 {
-    uint8_t sum = 0;
-    for (uint8_t b : bytes)
-        sum = static_cast<uint8_t>(sum + b);
-    bytes.push_back(sum);
+    bytes.push_back(BlockChecksum(bytes.data(), bytes.size()));
     if (faults_.silent)
         return;
     ++replies_;
@@ -424,27 +418,29 @@ uint8_t VirtualVtr::TimeSense(uint8_t which, double atMs, std::vector<uint8_t>* 
     // either, the deck answers from the one that reads.
     const bool vitcReads = std::fabs(t.Speed()) < 1.0;
     uint8_t time[4];
+    uint8_t kind = 0;
+    bool withTime = true, withUserBits = false;
     if (which == 0x04 || which == 0x08) {
         // The timers count the tape's travel since the deck came up.
+        kind = which == 0x04 ? 0x00 : 0x01;
         EncodeDuration(format, frame - timerOrigin_, time);
-        *reply = {0x74, static_cast<uint8_t>(which == 0x04 ? 0x00 : 0x01), time[0], time[1], time[2], time[3]};
-        return kNoRefusal;
+    } else {
+        // Bits 0 and 1 ask for LTC or VITC time (both: whichever reads),
+        // bits 4 and 5 for their user bits; time and user bits of one
+        // source come together in one block.
+        const uint8_t timeSource = which & 0x03;
+        const uint8_t userBitsSource = (which >> 4) & 0x03;
+        if ((which & 0xCC) != 0 || (timeSource == 0 && userBitsSource == 0) ||
+            (timeSource != 0 && userBitsSource != 0 && timeSource != userBitsSource))
+            return kNakUndefinedCommand;
+        uint8_t source = timeSource != 0 ? timeSource : userBitsSource;
+        if (source == 0x03)
+            source = vitcReads ? 0x02 : 0x01;
+        withTime = timeSource != 0;
+        withUserBits = userBitsSource != 0;
+        kind = static_cast<uint8_t>((source == 0x01 ? 0x04 : 0x06) + (withTime ? 0 : 1));
+        EncodeTimeData(format, LabelOf(format, source == 0x01 ? frame : t.VitcFrame(atMs)), time);
     }
-    // Bits 0 and 1 ask for LTC or VITC time (both: whichever reads), bits 4
-    // and 5 for their user bits; time and user bits of one source come
-    // together in one block.
-    const uint8_t timeSource = which & 0x03;
-    const uint8_t userBitsSource = (which >> 4) & 0x03;
-    if ((which & 0xCC) != 0 || (timeSource == 0 && userBitsSource == 0) ||
-        (timeSource != 0 && userBitsSource != 0 && timeSource != userBitsSource))
-        return kNakUndefinedCommand;
-    uint8_t source = timeSource != 0 ? timeSource : userBitsSource;
-    if (source == 0x03)
-        source = vitcReads ? 0x02 : 0x01;
-    const bool withTime = timeSource != 0;
-    const bool withUserBits = userBitsSource != 0;
-    const uint8_t kind = static_cast<uint8_t>((source == 0x01 ? 0x04 : 0x06) + (withTime ? 0 : 1));
-    EncodeTimeData(format, LabelOf(format, source == 0x01 ? frame : t.VitcFrame(atMs)), time);
     const uint8_t userBits[4] = {};  // none recorded on this tape
     *reply = {static_cast<uint8_t>(withTime && withUserBits ? 0x78 : 0x74), kind};
     if (withTime)

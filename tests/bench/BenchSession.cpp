@@ -10,7 +10,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <mutex>
 #include <string>

@@ -17,13 +17,13 @@ namespace {
 
 std::string Why(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
 
-}  // namespace
-
 bool SetNonBlocking(int fd)
 {
     const int flags = fcntl(fd, F_GETFL);
     return flags >= 0 && fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
 }
+
+}  // namespace
 
 void AckAtOnce(int fd)
 {

@@ -18,8 +18,6 @@ int Listen(const std::string& where, std::string* address, std::string* error);
 // so that a reply leaves at once; -1 when none.
 int AcceptClient(int listener);
 
-bool SetNonBlocking(int fd);
-
 // After each read from a TCP controller: acknowledges at once, so that a
 // controller that writes a block in two pieces is not held by its own
 // delayed-send rule past the deck's 10 ms between bytes. Nothing on a pty.
