@@ -3,10 +3,10 @@
 #include "export/ExportDialogParts.h"
 #include "export/ExportKeys.h"
 #include "export/ExportWorker.h"
-#include "host/DeviceControlPort.h"
-#include "host/FixedText.h"
-#include "host/PluginController.h"
-#include "host/TimecodeText.h"
+#include "port/DeviceControlPort.h"
+#include "port/FixedText.h"
+#include "export/ExportState.h"
+#include "port/TimecodeText.h"
 #include "resources/DialogIds.h"
 #include "ui/ControlDrawing.h"
 #include "ui/DialogSupport.h"
@@ -50,7 +50,7 @@ void EnableAll(HWND dialog, std::initializer_list<int> ids, bool enable)
         EnableWindow(GetDlgItem(dialog, id), enable ? TRUE : FALSE);
 }
 
-void ShowControlStateIfChanged(PluginController* controller, HWND dialog, DeviceControlPort* port)
+void ShowControlStateIfChanged(ExportContext* controller, HWND dialog, DeviceControlPort* port)
 {
     char state[kTextBytes] = {};
     char shown[kTextBytes] = {};
@@ -62,7 +62,7 @@ void ShowControlStateIfChanged(PluginController* controller, HWND dialog, Device
     SetDlgItemTextA(dialog, IDC_EXPORT_CONTROL_STATE, state);
 }
 
-void Initialise(PluginController* controller, HWND dialog)
+void Initialise(ExportContext* controller, HWND dialog)
 {
     DeviceControlPort* port = controller->CurrentPort();
     LoadExportControls(controller, dialog, port);
@@ -78,7 +78,7 @@ void Initialise(PluginController* controller, HWND dialog)
     }
 }
 
-void OnActivation(PluginController* controller, HWND dialog, bool activated)
+void OnActivation(ExportContext* controller, HWND dialog, bool activated)
 {
     DeviceControlPort* port = controller->CurrentPort();
     if (activated) {
@@ -99,7 +99,7 @@ void OnActivation(PluginController* controller, HWND dialog, bool activated)
 }
 
 // The worker drew a text into a control; the control takes it as its own.
-void AdoptWorkerText(PluginController* controller, HWND dialog, int id)
+void AdoptWorkerText(ExportContext* controller, HWND dialog, int id)
 {
     DisplayCopy which = id == IDC_EXPORT_CONTROL_STATE ? kControlStateCopy
                         : id == IDC_EXPORT_DECK_MODE   ? kDeckModeCopy
@@ -121,7 +121,7 @@ int RecordLook(const DRAWITEMSTRUCT& item, const DeviceControlPort* port)
     return active && IsEditing(port) ? 2 : 1;
 }
 
-void DrawValueField(PluginController* controller, const DRAWITEMSTRUCT& item)
+void DrawValueField(ExportContext* controller, const DRAWITEMSTRUCT& item)
 {
     const ColourScheme& scheme = controller->colourScheme;
     char text[kTextBytes] = {};
@@ -131,7 +131,7 @@ void DrawValueField(PluginController* controller, const DRAWITEMSTRUCT& item)
                  scheme.faceColour, item.hDC, item.rcItem, text, false);
 }
 
-void DrawItem(PluginController* controller, const DRAWITEMSTRUCT& item)
+void DrawItem(ExportContext* controller, const DRAWITEMSTRUCT& item)
 {
     const ColourScheme& scheme = controller->colourScheme;
     DeviceControlPort* port = controller->CurrentPort();
@@ -181,7 +181,7 @@ void DrawItem(PluginController* controller, const DRAWITEMSTRUCT& item)
 
 } // namespace
 
-void SetExportHotKeys(PluginController* controller, HWND dialog, bool on)
+void SetExportHotKeys(ExportContext* controller, HWND dialog, bool on)
 {
     if (on == (controller->hotKeysRegistered != 0))
         return;
@@ -232,7 +232,7 @@ void UpdateExportControls(HWND dialog, DeviceControlPort* port)
     EnableAll(dialog, {IDC_EXPORT_BOARD}, !editing);
 }
 
-void LoadExportControls(PluginController* controller, HWND dialog, DeviceControlPort* port)
+void LoadExportControls(ExportContext* controller, HWND dialog, DeviceControlPort* port)
 {
     if (!port)
         return;
@@ -265,7 +265,7 @@ INT_PTR CALLBACK ExportDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     DialogMessageStart start = StartDialogMessage(dialog, message, wParam, lParam);
     if (start.answered)
         return start.answer;
-    PluginController* controller = start.controller;
+    ExportContext* controller = static_cast<ExportContext*>(start.controller);
     switch (message) {
     case WM_INITDIALOG:
         Initialise(controller, dialog);

@@ -8,17 +8,17 @@
 #include <cstdint>
 
 class DeviceControlPort;
-class PluginController;
+struct ExportContext;
 
 INT_PTR CALLBACK ExportDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Registers (on) or unregisters the dialog's hot keys, each at most once.
-void SetExportHotKeys(PluginController* controller, HWND dialog, bool on);
+void SetExportHotKeys(ExportContext* controller, HWND dialog, bool on);
 // Shows, hides, enables and disables the controls from the port's state.
 void UpdateExportControls(HWND dialog, DeviceControlPort* port);
 // Loads every field from the port; nothing for a null port.
-void LoadExportControls(PluginController* controller, HWND dialog, DeviceControlPort* port);
+void LoadExportControls(ExportContext* controller, HWND dialog, DeviceControlPort* port);
 // Ends the status dialog's edit as its record button does: the edit stops
 // and the playout side, waiting on the export event, is released. For a
 // status dialog that could not be made or was destroyed from outside.
-void EndExportEdit(PluginController* controller);
+void EndExportEdit(ExportContext* controller);

@@ -6,9 +6,9 @@
 #include "export/ExportKeys.h"
 #include "export/ExportWorker.h"
 #include "export/ResultCodeText.h"
-#include "host/DeviceControlPort.h"
-#include "host/PluginController.h"
-#include "host/TimecodeText.h"
+#include "port/DeviceControlPort.h"
+#include "export/ExportState.h"
+#include "port/TimecodeText.h"
 #include "platform/NxPlatform.h"
 #include "resources/DialogIds.h"
 #include "ui/ColourScheme.h"
@@ -60,7 +60,7 @@ int32_t WriteChannelFlag(DeviceControlPort* port, const ChannelBox& box, uint8_t
     return port->SetAudioFlag(value, box.audioIndex);
 }
 
-void ToggleChannel(PluginController* controller, HWND dialog, DeviceControlPort* port, const ChannelBox& box)
+void ToggleChannel(ExportContext* controller, HWND dialog, DeviceControlPort* port, const ChannelBox& box)
 {
     uint8_t value = 0;
     if (!ReadChannelFlag(port, box.id, &value))
@@ -69,7 +69,7 @@ void ToggleChannel(PluginController* controller, HWND dialog, DeviceControlPort*
     RepaintChannelBox(controller, dialog, port, box.id);
 }
 
-void DrawShuttleNow(PluginController* controller, HWND bar, int32_t position, bool enabled)
+void DrawShuttleNow(ExportContext* controller, HWND bar, int32_t position, bool enabled)
 {
     RECT rect;
     GetClientRect(bar, &rect);
@@ -79,7 +79,7 @@ void DrawShuttleNow(PluginController* controller, HWND bar, int32_t position, bo
     }
 }
 
-void RecordButton(PluginController* controller, HWND dialog, DeviceControlPort* port)
+void RecordButton(ExportContext* controller, HWND dialog, DeviceControlPort* port)
 {
     if (!IsEditing(port)) {
         int32_t code = 0;
@@ -98,7 +98,7 @@ void RecordButton(PluginController* controller, HWND dialog, DeviceControlPort* 
     FinishExportDialog(controller, dialog);
 }
 
-void StartShuttleDrag(PluginController* controller, HWND dialog)
+void StartShuttleDrag(ExportContext* controller, HWND dialog)
 {
     HWND bar = GetDlgItem(dialog, IDC_EXPORT_SHUTTLE);
     DrawShuttleNow(controller, bar, kShuttleCentre, true);
@@ -137,7 +137,7 @@ const TransportButton* FindTransportButton(int id)
     return nullptr;
 }
 
-void MarkIn(PluginController* controller, HWND dialog, DeviceControlPort* port)
+void MarkIn(ExportContext* controller, HWND dialog, DeviceControlPort* port)
 {
     if (IsEditing(port) || !port->IsControlSupported())
         return;
@@ -149,7 +149,7 @@ void MarkIn(PluginController* controller, HWND dialog, DeviceControlPort* port)
 }
 
 // Fills the list for a drop-down; the number of rows it is opened for.
-int32_t FillList(PluginController* controller, DeviceControlPort* port, int id)
+int32_t FillList(ExportContext* controller, DeviceControlPort* port, int id)
 {
     DropDownSelector& list = controller->dropDown;
     list.Close();
@@ -212,7 +212,7 @@ int32_t WriteNumber(DeviceControlPort* port, int id, int32_t value)
     }
 }
 
-bool EnterNumber(PluginController* controller, HWND dialog, DeviceControlPort* port, const NumberField& field)
+bool EnterNumber(ExportContext* controller, HWND dialog, DeviceControlPort* port, const NumberField& field)
 {
     TimeEntryParams& params = controller->timeEntry;
     int32_t value = 0;
@@ -239,7 +239,7 @@ const char* ZeroTextOf(const DeviceControlPort::FormatInfo& info)
     return info.dropFrame ? kZeroDropTimecodeText : kZeroTimecodeText;
 }
 
-void EnterTimecode(PluginController* controller, HWND dialog, DeviceControlPort* port, int id)
+void EnterTimecode(ExportContext* controller, HWND dialog, DeviceControlPort* port, int id)
 {
     DeviceControlPort::FormatInfo info = {2, 0, 30000, 1001};
     port->GetTimecodeFormatInfo(&info);
@@ -268,7 +268,7 @@ void EnterTimecode(PluginController* controller, HWND dialog, DeviceControlPort*
     }
 }
 
-void EnterValue(PluginController* controller, HWND dialog, DeviceControlPort* port, int id)
+void EnterValue(ExportContext* controller, HWND dialog, DeviceControlPort* port, int id)
 {
     if (port->IsEditArmed() || !port->IsActive())
         return;
@@ -291,7 +291,7 @@ bool IsValueField(int id)
            id == IDC_EXPORT_DECK_TIMECODE || id == IDC_EXPORT_IN_POINT;
 }
 
-void ChooseBoard(PluginController* controller, HWND dialog, DeviceControlPort* old, int32_t row)
+void ChooseBoard(ExportContext* controller, HWND dialog, DeviceControlPort* old, int32_t row)
 {
     if (row < 0 || IsEditing(old) || row >= controller->portCount || row >= kMaxPorts ||
         row == controller->currentPort || !controller->ports[row])
@@ -361,7 +361,7 @@ bool ReadChannelFlag(DeviceControlPort* port, int id, uint8_t* value)
     return port->GetAudioFlag(value, box->audioIndex) == 0;
 }
 
-void RepaintChannelBox(PluginController* controller, HWND dialog, DeviceControlPort* port, int id)
+void RepaintChannelBox(ExportContext* controller, HWND dialog, DeviceControlPort* port, int id)
 {
     uint8_t value = 0;
     if (!ReadChannelFlag(port, id, &value))
@@ -370,7 +370,7 @@ void RepaintChannelBox(PluginController* controller, HWND dialog, DeviceControlP
     RepaintCheckBox(controller->colourScheme, box, value != 0, IsWindowEnabled(box) ? kLookNormal : kLookDisabled);
 }
 
-void FinishExportDialog(PluginController* controller, HWND dialog)
+void FinishExportDialog(ExportContext* controller, HWND dialog)
 {
     StopWorker(controller);
     EndExportEdit(controller);
@@ -385,7 +385,7 @@ void FinishExportDialog(PluginController* controller, HWND dialog)
     }
 }
 
-void CloseExportDialog(PluginController* controller, HWND dialog)
+void CloseExportDialog(ExportContext* controller, HWND dialog)
 {
     // The status dialog ends the edit as its record button does: closed any
     // other way, it would leave the edit armed with nothing left to end it.
@@ -404,7 +404,7 @@ void CloseExportDialog(PluginController* controller, HWND dialog)
     EndDialog(dialog, 0);
 }
 
-bool OnExportCommand(PluginController* controller, HWND dialog, int id, int notification)
+bool OnExportCommand(ExportContext* controller, HWND dialog, int id, int notification)
 {
     if (id == IDCANCEL) {
         // Escape: a stray key must not end a recording; the record button
@@ -441,7 +441,7 @@ bool OnExportCommand(PluginController* controller, HWND dialog, int id, int noti
     return true;
 }
 
-void OnExportChoice(PluginController* controller, HWND dialog, int id, int32_t row)
+void OnExportChoice(ExportContext* controller, HWND dialog, int id, int32_t row)
 {
     controller->dropDownHeld = 0;
     DeviceControlPort* port = controller->CurrentPort();
@@ -452,7 +452,7 @@ void OnExportChoice(PluginController* controller, HWND dialog, int id, int32_t r
     FinishSelectorChoice(controller, dialog, id);
 }
 
-void OnShuttleMove(PluginController* controller, HWND dialog, LPARAM position)
+void OnShuttleMove(ExportContext* controller, HWND dialog, LPARAM position)
 {
     HWND bar = GetDlgItem(dialog, IDC_EXPORT_SHUTTLE);
     if (!controller->shuttleDrag || controller->captureControl != bar || GetCapture() != dialog)
@@ -475,7 +475,7 @@ void OnShuttleMove(PluginController* controller, HWND dialog, LPARAM position)
     }
 }
 
-void OnShuttleRelease(PluginController* controller, HWND dialog)
+void OnShuttleRelease(ExportContext* controller, HWND dialog)
 {
     HWND bar = GetDlgItem(dialog, IDC_EXPORT_SHUTTLE);
     const bool dragging = controller->captureControl == bar && controller->shuttleDrag;
@@ -497,7 +497,7 @@ void OnShuttleRelease(PluginController* controller, HWND dialog)
 
 // The keys are system-wide: a stray key during an edit must not move the
 // deck the edit is recording on, as the disabled transport buttons cannot.
-void OnExportHotKey(PluginController* controller, int id)
+void OnExportHotKey(ExportContext* controller, int id)
 {
     DeviceControlPort* port = controller->CurrentPort();
     if (!port || !port->IsControlSupported() || controller->shuttleDrag || controller->dropDownOpen ||
@@ -511,7 +511,7 @@ void OnExportHotKey(PluginController* controller, int id)
 
 } // namespace export_dialog
 
-void EndExportEdit(PluginController* controller)
+void EndExportEdit(ExportContext* controller)
 {
     DeviceControlPort* port = controller->CurrentPort();
     if (export_dialog::IsEditing(port)) {

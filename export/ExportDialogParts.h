@@ -5,7 +5,7 @@
 #include <cstdint>
 
 class DeviceControlPort;
-class PluginController;
+struct ExportContext;
 
 namespace export_dialog {
 
@@ -16,21 +16,21 @@ void ShowEditPoints(HWND dialog, DeviceControlPort* port);
 void ShowBoardName(HWND dialog, DeviceControlPort* port);
 // The check box's port flag; false when the id is no check box.
 bool ReadChannelFlag(DeviceControlPort* port, int id, uint8_t* value);
-void RepaintChannelBox(PluginController* controller, HWND dialog, DeviceControlPort* port, int id);
+void RepaintChannelBox(ExportContext* controller, HWND dialog, DeviceControlPort* port, int id);
 
 // Ends the dialog as its record button does: stops the worker and any
 // edit, then ends (modal) or destroys (modeless) the dialog.
-void FinishExportDialog(PluginController* controller, HWND dialog);
+void FinishExportDialog(ExportContext* controller, HWND dialog);
 // Closing from the frame or with Escape.
-void CloseExportDialog(PluginController* controller, HWND dialog);
+void CloseExportDialog(ExportContext* controller, HWND dialog);
 
 // WM_COMMAND; true when handled.
-bool OnExportCommand(PluginController* controller, HWND dialog, int id, int notification);
+bool OnExportCommand(ExportContext* controller, HWND dialog, int id, int notification);
 // The drop-down selector's choice.
-void OnExportChoice(PluginController* controller, HWND dialog, int id, int32_t row);
+void OnExportChoice(ExportContext* controller, HWND dialog, int id, int32_t row);
 // The shuttle bar's drag.
-void OnShuttleMove(PluginController* controller, HWND dialog, LPARAM position);
-void OnShuttleRelease(PluginController* controller, HWND dialog);
-void OnExportHotKey(PluginController* controller, int id);
+void OnShuttleMove(ExportContext* controller, HWND dialog, LPARAM position);
+void OnShuttleRelease(ExportContext* controller, HWND dialog);
+void OnExportHotKey(ExportContext* controller, int id);
 
 } // namespace export_dialog

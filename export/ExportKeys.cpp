@@ -1,6 +1,6 @@
 #include "export/ExportKeys.h"
 
-#include "host/DeviceControlPort.h"
+#include "port/DeviceControlPort.h"
 #include "ui/TransportDrawing.h"
 
 namespace {

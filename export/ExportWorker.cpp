@@ -1,10 +1,10 @@
 #include "export/ExportWorker.h"
 
-#include "export/ResultCodes.h"
-#include "host/DeviceControlPort.h"
-#include "host/FixedText.h"
-#include "host/PluginController.h"
-#include "host/TimecodeText.h"
+#include "platform/ResultCodes.h"
+#include "port/DeviceControlPort.h"
+#include "port/FixedText.h"
+#include "export/ExportState.h"
+#include "port/TimecodeText.h"
 #include "platform/NxPlatform.h"
 #include "resources/DialogIds.h"
 #include "ui/DrawingObjects.h"
@@ -33,7 +33,7 @@ constexpr size_t kTextBytes = 64;
 
 enum TextColour { kGreyText = 0, kValueText = 1, kPlainText = 2 };
 
-char* CopyOf(PluginController* controller, DisplayCopy which)
+char* CopyOf(ExportContext* controller, DisplayCopy which)
 {
     switch (which) {
     case kControlStateCopy: return controller->deviceStateTexts[0];
@@ -45,7 +45,7 @@ char* CopyOf(PluginController* controller, DisplayCopy which)
 // One worker's life: the port it serves and its private counters.
 class Worker {
 public:
-    explicit Worker(PluginController* controller)
+    explicit Worker(ExportContext* controller)
         : controller_(controller), control_(controller->worker)
     {
     }
@@ -272,7 +272,7 @@ private:
         return !control_.stopRequested;
     }
 
-    PluginController* controller_;
+    ExportContext* controller_;
     WorkerControl& control_;
     DeviceControlPort* port_ = nullptr;
     int statusCounter_ = 0;
@@ -283,7 +283,7 @@ private:
 
 uint32_t __stdcall WorkerMain(void* argument)
 {
-    PluginController* controller = static_cast<PluginController*>(argument);
+    ExportContext* controller = static_cast<ExportContext*>(argument);
     {
         Worker worker(controller);
         worker.Run();
@@ -330,21 +330,21 @@ WorkerControl::~WorkerControl()
     DeleteCriticalSection(&textLock);
 }
 
-void ReadDisplayCopy(PluginController* controller, DisplayCopy which, char* text, size_t size)
+void ReadDisplayCopy(ExportContext* controller, DisplayCopy which, char* text, size_t size)
 {
     EnterCriticalSection(&controller->worker.textLock);
     CopyTextTo(text, size, CopyOf(controller, which));
     LeaveCriticalSection(&controller->worker.textLock);
 }
 
-void WriteDisplayCopy(PluginController* controller, DisplayCopy which, const char* text)
+void WriteDisplayCopy(ExportContext* controller, DisplayCopy which, const char* text)
 {
     EnterCriticalSection(&controller->worker.textLock);
     CopyTextTo(CopyOf(controller, which), sizeof controller->deviceStateTexts[0], text);
     LeaveCriticalSection(&controller->worker.textLock);
 }
 
-int32_t StartWorker(PluginController* controller)
+int32_t StartWorker(ExportContext* controller)
 {
     WorkerControl& control = controller->worker;
     if (control.thread)
@@ -355,13 +355,13 @@ int32_t StartWorker(PluginController* controller)
     // the worker does not migrate between cores.
     control.thread = NxCreateThread(WorkerMain, controller, 0, NX_PRIORITY_NORMAL, 1, &id);
     if (!control.thread)
-        return -2;
+        return kResultRefused;
     control.threadId = id;
     control.running = 1;
     return 0;
 }
 
-int32_t PauseWorker(PluginController* controller)
+int32_t PauseWorker(ExportContext* controller)
 {
     WorkerControl& control = controller->worker;
     if (!control.running)
@@ -371,7 +371,7 @@ int32_t PauseWorker(PluginController* controller)
     return 0;
 }
 
-int32_t ResumeWorker(PluginController* controller)
+int32_t ResumeWorker(ExportContext* controller)
 {
     WorkerControl& control = controller->worker;
     if (!control.running)
@@ -381,7 +381,7 @@ int32_t ResumeWorker(PluginController* controller)
     return 0;
 }
 
-int32_t StopWorker(PluginController* controller)
+int32_t StopWorker(ExportContext* controller)
 {
     WorkerControl& control = controller->worker;
     control.stopRequested = 1;
@@ -407,7 +407,7 @@ int32_t StopWorker(PluginController* controller)
     return 0;
 }
 
-int32_t DrawControlText(PluginController* controller, int id, const char* text, int colour, bool leftAligned)
+int32_t DrawControlText(ExportContext* controller, int id, const char* text, int colour, bool leftAligned)
 {
     HWND dialog = controller->exportDialog;
     HWND control = dialog ? GetDlgItem(dialog, id) : nullptr;
@@ -444,7 +444,7 @@ int32_t DrawControlText(PluginController* controller, int id, const char* text, 
     return 0;
 }
 
-PausedWorker::PausedWorker(PluginController* controller) : controller_(controller)
+PausedWorker::PausedWorker(ExportContext* controller) : controller_(controller)
 {
     PauseWorker(controller_);
 }

@@ -8,7 +8,7 @@
 #include <atomic>
 #include <cstdint>
 
-class PluginController;
+struct ExportContext;
 
 // The worker's handle and the flags the two threads share. Each flag is
 // written by one side and polled by the other.
@@ -33,8 +33,8 @@ struct WorkerControl {
 enum DisplayCopy { kControlStateCopy, kDeckModeCopy, kTimecodeCopy };
 
 // Copies one display copy under the lock; `size` bytes at most.
-void ReadDisplayCopy(PluginController* controller, DisplayCopy which, char* text, size_t size);
-void WriteDisplayCopy(PluginController* controller, DisplayCopy which, const char* text);
+void ReadDisplayCopy(ExportContext* controller, DisplayCopy which, char* text, size_t size);
+void WriteDisplayCopy(ExportContext* controller, DisplayCopy which, const char* text);
 
 // Polls: milliseconds a waiting side sleeps between looks, and how many
 // looks it takes before it acts on its own (about 5 s).
@@ -42,16 +42,16 @@ constexpr uint32_t kWorkerPollMs = 5;
 constexpr int kWorkerPollLimit = 1011;
 
 // 0 when a worker exists or was made; -2 when no thread could be made.
-int32_t StartWorker(PluginController* controller);
+int32_t StartWorker(ExportContext* controller);
 // Each returns 0; pausing or resuming no running worker does nothing.
-int32_t PauseWorker(PluginController* controller);
-int32_t ResumeWorker(PluginController* controller);
-int32_t StopWorker(PluginController* controller);
+int32_t PauseWorker(ExportContext* controller);
+int32_t ResumeWorker(ExportContext* controller);
+int32_t StopWorker(ExportContext* controller);
 
 // Draws `text` into control `id` of the export dialog off-screen and copies
 // it in one block: colour 0 grey text, 1 value, 2 text. Then tells the
 // dialog to take the text as the control's own, so a repaint keeps it.
-int32_t DrawControlText(PluginController* controller, int id, const char* text, int colour, bool leftAligned);
+int32_t DrawControlText(ExportContext* controller, int id, const char* text, int colour, bool leftAligned);
 
 // Sent by DrawControlText: wParam is the control whose text changed.
 constexpr UINT kWorkerTextMessage = WM_APP + 0x51;
@@ -60,11 +60,11 @@ constexpr UINT kWorkerTextMessage = WM_APP + 0x51;
 // afterwards.
 class PausedWorker {
 public:
-    explicit PausedWorker(PluginController* controller);
+    explicit PausedWorker(ExportContext* controller);
     ~PausedWorker();
     PausedWorker(const PausedWorker&) = delete;
     PausedWorker& operator=(const PausedWorker&) = delete;
 
 private:
-    PluginController* controller_;
+    ExportContext* controller_;
 };

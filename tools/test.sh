@@ -9,6 +9,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build"
 
 "$root/tools/setup.sh"
+# No product folder includes a layer above it.
+python3 "$root/tools/check-layers.py"
 . "$root/tools/wine-session.sh"
 # Both targets are built everywhere: the static checks of each module's
 # image run in the other target's tests too.

@@ -1,6 +1,6 @@
 #include "ui/ColourScheme.h"
 
-#include "host/PluginController.h"
+#include "ui/DialogState.h"
 #include "ui/DrawingObjects.h"
 
 #include <shlobj.h>
@@ -235,7 +235,7 @@ void BuildColourSchemeFor(ColourScheme* s, int32_t b)
         s->raisedTabCorners[i] = Grey(b, Between(kTabEdgeFirst, kTabFirst, i, kRaisedTabCornerPixels));
 }
 
-void BuildColourScheme(PluginController* controller)
+void BuildColourScheme(DialogContext* controller)
 {
     char path[MAX_PATH + 64];
     int32_t brightness = 0;

@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <cstdint>
 
-class PluginController;
+struct DialogContext;
 
 // The looks of a drawn control; also the order of the per-look families.
 enum ControlLook { kLookNormal = 0, kLookPressed = 1, kLookDisabled = 2, kLookCount = 3 };
@@ -94,6 +94,6 @@ uint8_t GreyLevel(int32_t brightness, int32_t darkSlope, int32_t lightSlope, int
 void BuildColourSchemeFor(ColourScheme* scheme, int32_t brightness);
 // Reads the brightness, rebuilds the controller's scheme and repaints the
 // controller's open dialog (every window when none is open).
-void BuildColourScheme(PluginController* controller);
+void BuildColourScheme(DialogContext* controller);
 // Deletes every brush and pen and nulls its handle; the colours stay.
 void ReleaseColourScheme(ColourScheme* scheme);

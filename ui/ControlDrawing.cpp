@@ -1,6 +1,6 @@
 #include "ui/ControlDrawing.h"
 
-#include "host/DeviceControlPort.h"
+#include "port/DeviceControlPort.h"
 #include "ui/ControlDrawingSupport.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "ui/DialogSupport.h"
 
-#include "host/ModuleGlobals.h"
-#include "host/PluginController.h"
+#include "port/ModuleGlobals.h"
+#include "ui/DialogState.h"
 
 void CentreDialog(HWND dialog, HWND over)
 {
@@ -53,7 +53,7 @@ DialogMessageStart StartDialogMessage(HWND dialog, UINT message, WPARAM wParam, 
 {
     if (message == WM_INITDIALOG)
         SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-    auto* controller = reinterpret_cast<PluginController*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    auto* controller = reinterpret_cast<DialogContext*>(GetWindowLongPtrA(dialog, DWLP_USER));
     if (!controller)
         return {nullptr, true, FALSE};
     if (HBRUSH brush = ControlColour(controller->colourScheme, message, reinterpret_cast<HDC>(wParam)))
@@ -91,7 +91,7 @@ void PaintDialogBackground(HWND dialog, HDC dc, const ColourScheme& scheme, std:
     SelectObject(dc, oldPen);
 }
 
-void OpenFilledSelector(PluginController* controller, HWND dialog, int id, int32_t rows)
+void OpenFilledSelector(DialogContext* controller, HWND dialog, int id, int32_t rows)
 {
     DropDownSelector& list = controller->dropDown;
     if (rows <= 0) {
@@ -113,7 +113,7 @@ void OpenFilledSelector(PluginController* controller, HWND dialog, int id, int32
     InvalidateRect(button, nullptr, FALSE);
 }
 
-void FinishSelectorChoice(PluginController* controller, HWND dialog, int id)
+void FinishSelectorChoice(DialogContext* controller, HWND dialog, int id)
 {
     controller->dropDown.Close();
     controller->dropDownOpen = 0;

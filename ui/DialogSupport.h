@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <initializer_list>
 
-class PluginController;
+struct DialogContext;
 
 // Centres `dialog` over `over`, or on the screen when `over` is no window or
 // the dialog would leave the screen there. Moves without repainting.
@@ -27,7 +27,7 @@ void PaintDialogBackground(HWND dialog, HDC dc, const ColourScheme& scheme, std:
 // the control-colour messages. `controller` is null before initialisation;
 // when `answered` is set the procedure returns `answer` at once.
 struct DialogMessageStart {
-    PluginController* controller;
+    DialogContext* controller;
     bool answered;
     INT_PTR answer;
 };
@@ -36,7 +36,7 @@ DialogMessageStart StartDialogMessage(HWND dialog, UINT message, WPARAM wParam, 
 // Opens the controller's drop-down list, already filled, under button `id`
 // with `rows` rows, and marks it open and its button held; a list with no
 // rows is closed instead.
-void OpenFilledSelector(PluginController* controller, HWND dialog, int id, int32_t rows);
+void OpenFilledSelector(DialogContext* controller, HWND dialog, int id, int32_t rows);
 // After the list's choice was handled: the list closed, the dialog active
 // again and the button that opened the list redrawn released.
-void FinishSelectorChoice(PluginController* controller, HWND dialog, int id);
+void FinishSelectorChoice(DialogContext* controller, HWND dialog, int id);

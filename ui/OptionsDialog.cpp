@@ -1,10 +1,11 @@
 #include "ui/OptionsDialog.h"
+#include "platform/ResultCodes.h"
 
-#include "host/DeviceControlPort.h"
-#include "host/DeviceControlSetup.h"
-#include "host/FixedText.h"
-#include "host/ModuleGlobals.h"
-#include "host/PluginController.h"
+#include "port/DeviceControlPort.h"
+#include "port/PortSet.h"
+#include "port/FixedText.h"
+#include "port/ModuleGlobals.h"
+#include "ui/DialogState.h"
 #include "resources/DialogIds.h"
 #include "ui/ControlDrawing.h"
 #include "ui/DialogSupport.h"
@@ -46,7 +47,7 @@ bool ShowCurrentName(HWND dialog, DeviceControlPort* port, const NamedSetting& s
     return true;
 }
 
-void ShowStatusIfChanged(PluginController* controller, HWND dialog, DeviceControlPort* port)
+void ShowStatusIfChanged(DialogContext* controller, HWND dialog, DeviceControlPort* port)
 {
     char status[64] = {};
     port->GetControlStateText(status);
@@ -56,7 +57,7 @@ void ShowStatusIfChanged(PluginController* controller, HWND dialog, DeviceContro
     SetDlgItemTextA(dialog, IDC_STATUS_TEXT, controller->optionsStatusText);
 }
 
-void RepaintEmbeddedTc(PluginController* controller, HWND dialog)
+void RepaintEmbeddedTc(DialogContext* controller, HWND dialog)
 {
     uint8_t flag = 0;
     controller->GetEmbeddedTcCapture(&flag);
@@ -72,7 +73,7 @@ void ShowBoardName(HWND dialog, DeviceControlPort* port)
     SetDlgItemTextA(dialog, IDC_BOARD_SELECTOR, name);
 }
 
-void Initialise(HWND dialog, PluginController* controller)
+void Initialise(HWND dialog, DialogContext* controller)
 {
     RefreshOptionsDialog(controller, dialog, controller->CurrentPort());
     CentreDialog(dialog, controller->hostWindow);
@@ -83,7 +84,7 @@ void Initialise(HWND dialog, PluginController* controller)
 
 // Fills the list for a selector; gives the number of rows it is opened
 // for, 0 when it must not open.
-int32_t FillList(PluginController* controller, int id)
+int32_t FillList(DialogContext* controller, int id)
 {
     DropDownSelector& list = controller->dropDown;
     if (id == IDC_BOARD_SELECTOR) {
@@ -108,14 +109,14 @@ int32_t FillList(PluginController* controller, int id)
     return list.ItemCount() > 0 ? count : 0;
 }
 
-void OpenSelector(PluginController* controller, HWND dialog, int id)
+void OpenSelector(DialogContext* controller, HWND dialog, int id)
 {
     // Whatever a failed opening left in the list must not add to this one.
     controller->dropDown.Close();
     OpenFilledSelector(controller, dialog, id, FillList(controller, id));
 }
 
-void ChooseBoard(PluginController* controller, HWND dialog, int32_t row)
+void ChooseBoard(DialogContext* controller, HWND dialog, int32_t row)
 {
     if (row < 0 || row >= controller->portCount || row >= kMaxPorts || row == controller->currentPort ||
         !controller->ports[row])
@@ -136,7 +137,7 @@ bool ChooseNamed(DeviceControlPort* port, HWND dialog, const NamedSetting& setti
     return ShowCurrentName(dialog, port, setting);
 }
 
-void OnChoice(PluginController* controller, HWND dialog, int id, int32_t row)
+void OnChoice(DialogContext* controller, HWND dialog, int id, int32_t row)
 {
     controller->dropDownHeld = 0;
     DeviceControlPort* port = controller->CurrentPort();
@@ -149,7 +150,7 @@ void OnChoice(PluginController* controller, HWND dialog, int id, int32_t row)
     FinishSelectorChoice(controller, dialog, id);
 }
 
-void ToggleEmbeddedTc(PluginController* controller, HWND dialog)
+void ToggleEmbeddedTc(DialogContext* controller, HWND dialog)
 {
     uint8_t flag = 0;
     controller->GetEmbeddedTcCapture(&flag);
@@ -158,7 +159,7 @@ void ToggleEmbeddedTc(PluginController* controller, HWND dialog)
     RepaintEmbeddedTc(controller, dialog);
 }
 
-void EnterOffset(PluginController* controller, HWND dialog)
+void EnterOffset(DialogContext* controller, HWND dialog)
 {
     DeviceControlPort* port = controller->CurrentPort();
     if (!port || !port->IsActive())
@@ -181,7 +182,7 @@ void EnterOffset(PluginController* controller, HWND dialog)
         SetDlgItemInt(dialog, IDC_OFFSET_VALUE, offset, TRUE);
 }
 
-void RefreshOnActivation(PluginController* controller, HWND dialog, bool activating)
+void RefreshOnActivation(DialogContext* controller, HWND dialog, bool activating)
 {
     DeviceControlPort* port = controller->CurrentPort();
     if (activating && port) {
@@ -196,7 +197,7 @@ void RefreshOnActivation(PluginController* controller, HWND dialog, bool activat
 
 // Closing from the frame (or Escape) leaves the ports free, unless an edit
 // is running on the current one.
-void CloseRequest(PluginController* controller, HWND dialog)
+void CloseRequest(DialogContext* controller, HWND dialog)
 {
     DeviceControlPort* port = controller->CurrentPort();
     if (port && port->IsEditing())
@@ -210,7 +211,7 @@ void CloseRequest(PluginController* controller, HWND dialog)
     EndDialog(dialog, 0);
 }
 
-void DrawItem(PluginController* controller, const DRAWITEMSTRUCT& item)
+void DrawItem(DialogContext* controller, const DRAWITEMSTRUCT& item)
 {
     if (item.CtlType != ODT_BUTTON)
         return;
@@ -251,7 +252,7 @@ void DrawItem(PluginController* controller, const DRAWITEMSTRUCT& item)
     }
 }
 
-bool OnCommand(PluginController* controller, HWND dialog, int id, int notification)
+bool OnCommand(DialogContext* controller, HWND dialog, int id, int notification)
 {
     if (notification != BN_CLICKED)
         return false;
@@ -292,7 +293,7 @@ void EnableOptionsControls(HWND dialog, DeviceControlPort* port)
     EnableWindow(GetDlgItem(dialog, IDC_BOARD_SELECTOR), TRUE);
 }
 
-void RefreshOptionsDialog(PluginController* controller, HWND dialog, DeviceControlPort* port)
+void RefreshOptionsDialog(DialogContext* controller, HWND dialog, DeviceControlPort* port)
 {
     if (!port)
         return;
@@ -312,7 +313,7 @@ INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     DialogMessageStart start = StartDialogMessage(dialog, message, wParam, lParam);
     if (start.answered)
         return start.answer;
-    PluginController* controller = start.controller;
+    DialogContext* controller = start.controller;
     const ColourScheme& scheme = controller->colourScheme;
     switch (message) {
     case WM_INITDIALOG:
@@ -344,10 +345,10 @@ INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     }
 }
 
-int32_t RunOptionsDialog(PluginController* controller, HWND parent, PersistedSettings* hostRecord)
+int32_t RunOptionsDialog(DialogContext* controller, HWND parent, PersistedSettings* hostRecord)
 {
-    if (!controller || !controller->setUp || controller->exportDialog || controller->optionsDialog)
-        return -2;
+    if (!controller || !controller->setUp || controller->optionsDialog)
+        return kResultRefused;
     BuildColourScheme(controller);
     controller->hostWindow = parent;
     controller->dropDownOpen = 0;

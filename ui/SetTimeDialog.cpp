@@ -1,8 +1,8 @@
 #include "ui/SetTimeDialog.h"
 
-#include "host/ModuleGlobals.h"
-#include "host/PluginController.h"
-#include "host/TimecodeText.h"
+#include "port/ModuleGlobals.h"
+#include "ui/DialogState.h"
+#include "port/TimecodeText.h"
 #include "resources/DialogIds.h"
 #include "ui/ControlDrawing.h"
 #include "ui/DialogSupport.h"
@@ -37,7 +37,7 @@ long ReadNumber(const char* text)
     return std::strtol(text, nullptr, 10);
 }
 
-void Initialise(HWND dialog, PluginController* controller, HWND parent)
+void Initialise(HWND dialog, DialogContext* controller, HWND parent)
 {
     TimeEntryParams& params = controller->timeEntry;
     CentreDialog(dialog, parent);
@@ -110,7 +110,7 @@ void PaintBackground(HWND dialog, HDC dc, const ColourScheme& scheme)
 
 } // namespace
 
-INT_PTR RunSetTimeDialog(PluginController* controller, HWND parent)
+INT_PTR RunSetTimeDialog(DialogContext* controller, HWND parent)
 {
     INT_PTR result = DialogBoxParamA(gModuleInstance, MAKEINTRESOURCEA(IDD_SET_TIME), parent,
                                      SetTimeDialogProc, reinterpret_cast<LPARAM>(controller));
@@ -122,7 +122,7 @@ INT_PTR CALLBACK SetTimeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     DialogMessageStart start = StartDialogMessage(dialog, message, wParam, lParam);
     if (start.answered)
         return start.answer;
-    PluginController* controller = start.controller;
+    DialogContext* controller = start.controller;
     const ColourScheme& scheme = controller->colourScheme;
     switch (message) {
     case WM_INITDIALOG:

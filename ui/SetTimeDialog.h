@@ -4,10 +4,10 @@
 // on 1, reads the entered value back from them.
 #include <windows.h>
 
-class PluginController;
+struct DialogContext;
 
 // 1 when the entry was accepted, 0 when cancelled (or the dialog could not
 // be made); the parameters change only on 1.
-INT_PTR RunSetTimeDialog(PluginController* controller, HWND parent);
+INT_PTR RunSetTimeDialog(DialogContext* controller, HWND parent);
 
 INT_PTR CALLBACK SetTimeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,6 +1,6 @@
 #include "ui/TimeEntryParams.h"
 
-#include "host/TimecodeText.h"
+#include "port/TimecodeText.h"
 
 TimeEntryParams::TimeEntryParams()
 {

@@ -2,7 +2,7 @@
 // What the Set Time dialog is asked for and what it answers: a caller fills
 // these in the controller, runs the dialog and, when it was accepted, reads
 // the entered value back. Plain copies in and out, no checking.
-#include "host/FixedText.h"
+#include "port/FixedText.h"
 
 #include <cstdint>
 

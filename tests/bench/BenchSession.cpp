@@ -1,8 +1,8 @@
 #include "bench/BenchSession.h"
 
-#include "host/DeviceControlPort.h"
-#include "host/ModuleGlobals.h"
-#include "host/PluginController.h"
+#include "port/DeviceControlPort.h"
+#include "port/ModuleGlobals.h"
+#include "editor/PluginController.h"
 #include "sim/SimRack.h"
 #include "sim/deck/WireTiming.h"
 #include "vtr/CSerialVtrControl.h"

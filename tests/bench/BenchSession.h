@@ -2,7 +2,7 @@
 // What the benchmarks share: the editor's side of xDevice on the simulated
 // rack, a look at the virtual deck and at what crossed its line, a clock,
 // and timed steps inside the module's modal loops.
-#include "host/DeviceRecord.h"
+#include "editor/DeviceRecord.h"
 #include "support/DialogWindows.h"
 #include "sim/deck/VirtualVtr.h"
 #include "tools/hostkit/HostEnvironment.h"

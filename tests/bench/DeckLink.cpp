@@ -2,7 +2,7 @@
 // what the wire allows; and Initialise over a rack of eight boards.
 #include "bench/BenchSession.h"
 #include "bench/Benchmarks.h"
-#include "host/DeviceControlPort.h"
+#include "port/DeviceControlPort.h"
 
 #include <algorithm>
 #include <cstdio>

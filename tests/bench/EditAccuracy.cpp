@@ -6,12 +6,12 @@
 // the deck's time while it waits for that frame.
 #include "bench/BenchSession.h"
 #include "bench/Benchmarks.h"
-#include "export/ExportLaunch.h"
-#include "host/DeckReport.h"
-#include "host/DeviceControlPort.h"
-#include "host/ModuleGlobals.h"
-#include "host/PluginController.h"
-#include "host/TimecodeText.h"
+#include "editor/ExportLaunch.h"
+#include "editor/DeckReport.h"
+#include "port/DeviceControlPort.h"
+#include "port/ModuleGlobals.h"
+#include "editor/PluginController.h"
+#include "port/TimecodeText.h"
 #include "resources/DialogIds.h"
 #include "support/MessageBoxWatcher.h"
 

@@ -2,8 +2,8 @@
 // and what the module costs a machine meanwhile.
 #include "bench/BenchSession.h"
 #include "bench/Benchmarks.h"
-#include "host/ModuleGlobals.h"
-#include "host/PluginController.h"
+#include "port/ModuleGlobals.h"
+#include "editor/PluginController.h"
 
 #include <windows.h>
 

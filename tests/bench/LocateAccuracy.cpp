@@ -3,9 +3,9 @@
 // deck's own cue and preroll.
 #include "bench/BenchSession.h"
 #include "bench/Benchmarks.h"
-#include "host/DeckReport.h"
-#include "host/DeviceControlPort.h"
-#include "host/TimecodeText.h"
+#include "editor/DeckReport.h"
+#include "port/DeviceControlPort.h"
+#include "port/TimecodeText.h"
 #include "sim/deck/DeckTransport.h"
 
 #include <cstdio>

@@ -4,7 +4,7 @@
 //   quorbench [--short] [--format NAME] [--out FILE]
 #include "bench/BenchSession.h"
 #include "bench/Benchmarks.h"
-#include "host/ModuleGlobals.h"
+#include "port/ModuleGlobals.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // quorhost with the simulation module driving the virtual deck, as an
 // editor would across runs and alongside another editor.
 #include "e2e/QuorhostRun.h"
-#include "host/PersistedSettings.h"
+#include "port/PersistedSettings.h"
 #include "support/ChosenSettings.h"
 
 #include <gtest/gtest.h>

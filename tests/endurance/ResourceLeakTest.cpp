@@ -1,9 +1,9 @@
 // Repeated use through xDevice leaves nothing behind: kernel handles,
 // drawing objects and the editor's handle memory are counted before and
 // after many Initialise/Cleanup cycles, options dialogs and exports.
-#include "host/ModuleGlobals.h"
-#include "host/PersistedSettings.h"
-#include "host/PluginController.h"
+#include "port/ModuleGlobals.h"
+#include "port/PersistedSettings.h"
+#include "editor/PluginController.h"
 #include "resources/DialogIds.h"
 #include "support/MessageBoxWatcher.h"
 #include "support/OpenHandles.h"

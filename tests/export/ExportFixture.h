@@ -2,12 +2,12 @@
 // Export to Tape on a simulated board with its virtual deck: device control
 // opened as Initialise opens it, the module's own dialog templates, and
 // waits bounded so that a fault fails a test instead of hanging the run.
-#include "export/ExportLaunch.h"
+#include "editor/ExportLaunch.h"
 #include "export/ExportWorker.h"
-#include "host/DeviceControlPort.h"
-#include "host/DeviceControlSetup.h"
-#include "host/PluginController.h"
-#include "host/TimecodeText.h"
+#include "port/DeviceControlPort.h"
+#include "editor/DeviceControlSetup.h"
+#include "editor/PluginController.h"
+#include "port/TimecodeText.h"
 #include "support/PortSemaphores.h"
 #include "ui/DialogDriving.h"
 #include "ui/DrawingObjects.h"

@@ -1,9 +1,9 @@
 // Export to Tape as the editor runs it through xDevice: the command, the
 // callback's phases, the end messages and a cancelled settings dialog.
-#include "export/ExportLaunch.h"
-#include "host/DeviceControlPort.h"
-#include "host/ModuleGlobals.h"
-#include "host/PluginController.h"
+#include "editor/ExportLaunch.h"
+#include "port/DeviceControlPort.h"
+#include "port/ModuleGlobals.h"
+#include "editor/PluginController.h"
 #include "resources/DialogIds.h"
 #include "support/MessageBoxWatcher.h"
 #include "tools/hostkit/HostEnvironment.h"

@@ -2,9 +2,9 @@
 // The editor driving the module through xDevice while the board or the deck
 // misbehaves. Every wait is bounded, so that a hang fails a test instead of
 // the run, and every test ends with nothing of the board left held.
-#include "host/DeviceControlPort.h"
+#include "port/DeviceControlPort.h"
 #include "host/EditorFixture.h"
-#include "host/PluginController.h"
+#include "editor/PluginController.h"
 #include "ui/DialogDriving.h"
 
 #include <functional>

@@ -16,7 +16,7 @@
 // then the text.
 #include "FuzzTarget.h"
 
-#include "host/TimecodeText.h"
+#include "port/TimecodeText.h"
 #include "vtr/TimecodeData.h"
 
 #include <cstdarg>

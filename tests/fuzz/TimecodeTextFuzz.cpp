@@ -21,7 +21,7 @@
 // then text a up to the first zero byte, and text b after it.
 #include "FuzzTarget.h"
 
-#include "host/TimecodeText.h"
+#include "port/TimecodeText.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,8 +1,8 @@
 // Opening device control on the boards found, and loading the editor's
 // settings block into the ports: what is trusted and what falls back.
-#include "host/DeviceControlPort.h"
-#include "host/DeviceControlSetup.h"
-#include "host/PluginController.h"
+#include "port/DeviceControlPort.h"
+#include "editor/DeviceControlSetup.h"
+#include "editor/PluginController.h"
 #include "support/ChosenSettings.h"
 #include "vtr/DeckRackFixture.h"
 

@@ -2,7 +2,7 @@
 // The editor's side of xDevice against virtual decks: a fresh record for
 // each test, the selectors and Execute filled as the editor fills them, and
 // a teardown that cleans up and finds the editor's handle memory given back.
-#include "host/ModuleGlobals.h"
+#include "port/ModuleGlobals.h"
 #include "tools/hostkit/HostEnvironment.h"
 #include "vtr/DeckRackFixture.h"
 

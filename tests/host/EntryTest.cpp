@@ -1,9 +1,10 @@
 // xDevice's selectors as the editor sees them, on a machine with no board:
 // results, what lands in the record, the settings handle and the port
 // semaphores.
-#include "host/DeviceRecord.h"
-#include "host/ModuleGlobals.h"
-#include "host/PersistedSettings.h"
+#include "editor/DeviceRecord.h"
+#include "editor/PluginController.h"
+#include "port/ModuleGlobals.h"
+#include "port/PersistedSettings.h"
 #include "platform/NxPlatform.h"
 #include "sim/SimRack.h"
 #include "tools/hostkit/HostEnvironment.h"

@@ -1,10 +1,10 @@
 // The editor's deck commands through xDevice, against virtual decks: what
 // reaches the deck, what the record reports, and settings that outlive a
 // session.
-#include "host/DeckReport.h"
-#include "host/DeviceControlPort.h"
-#include "host/ModuleGlobals.h"
-#include "host/PluginController.h"
+#include "editor/DeckReport.h"
+#include "port/DeviceControlPort.h"
+#include "port/ModuleGlobals.h"
+#include "editor/PluginController.h"
 #include "host/EditorFixture.h"
 #include "support/ChosenSettings.h"
 

@@ -1,8 +1,8 @@
 // The port facade against a virtual deck: its checks, clamps and refusals,
 // the two locks, and the arithmetic and deck work of an edit.
-#include "export/ResultCodes.h"
-#include "host/DeviceControlPort.h"
-#include "host/ModuleGlobals.h"
+#include "platform/ResultCodes.h"
+#include "port/DeviceControlPort.h"
+#include "port/ModuleGlobals.h"
 #include "platform/NxPlatform.h"
 #include "support/PortSemaphores.h"
 #include "vtr/DeckRackFixture.h"

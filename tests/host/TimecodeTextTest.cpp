@@ -1,4 +1,4 @@
-#include "host/TimecodeText.h"
+#include "port/TimecodeText.h"
 
 #include <gtest/gtest.h>
 

@@ -3,10 +3,10 @@
 // call comes back soon with a failure or a value that means something, the
 // port's lock is free afterwards, and a deck that answers properly again is
 // understood again.
-#include "host/DeckReport.h"
-#include "host/DeviceControlPort.h"
+#include "editor/DeckReport.h"
+#include "port/DeviceControlPort.h"
 #include "host/EditorFixture.h"
-#include "host/PluginController.h"
+#include "editor/PluginController.h"
 #include "vtr/VtrFixture.h"
 
 #include <cmath>

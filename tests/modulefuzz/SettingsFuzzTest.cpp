@@ -1,11 +1,11 @@
 // The editor's settings block, damaged in every way a stored block can be,
 // through Restart and ApplyPersistedSettings against a rack with decks: the
 // module keeps working and what it keeps and hands back is trusted.
-#include "host/DeckReport.h"
-#include "host/DeviceControlPort.h"
-#include "host/DeviceControlSetup.h"
-#include "host/ModuleGlobals.h"
-#include "host/PluginController.h"
+#include "editor/DeckReport.h"
+#include "port/DeviceControlPort.h"
+#include "editor/DeviceControlSetup.h"
+#include "port/ModuleGlobals.h"
+#include "editor/PluginController.h"
 #include "host/EditorFixture.h"
 #include "support/ChosenSettings.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // Stored port settings moved away from their defaults, as a user would
 // leave them in the options dialog.
-#include "host/PersistedSettings.h"
+#include "port/PersistedSettings.h"
 
 #include <cstring>
 

@@ -3,7 +3,7 @@
 // that drive ports without going through the editor's entry. Private
 // stand-ins by default, so that nothing else on the machine can hold them;
 // named ones when a test plays another process holding a port.
-#include "host/ModuleGlobals.h"
+#include "port/ModuleGlobals.h"
 #include "platform/NxPlatform.h"
 
 #include <cstdio>

@@ -1,6 +1,6 @@
 // Every frame and every label of the timecode day, against labels counted
 // out one by one as a clock would: the k-th label of the day is text frame k.
-#include "host/TimecodeText.h"
+#include "port/TimecodeText.h"
 
 #include <gtest/gtest.h>
 

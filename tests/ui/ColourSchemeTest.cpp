@@ -1,6 +1,6 @@
 // The brightness read from the editor's preference file, and the greys,
 // brushes and pens the dialogs are drawn with.
-#include "host/PluginController.h"
+#include "editor/PluginController.h"
 #include "support/BuildPaths.h"
 #include "ui/ColourScheme.h"
 #include "ui/DialogDriving.h"

@@ -1,5 +1,5 @@
 // The owner-drawn controls in each look, read back pixel by pixel.
-#include "host/DeviceControlPort.h"
+#include "port/DeviceControlPort.h"
 #include "support/PortSemaphores.h"
 #include "ui/ControlDrawing.h"
 #include "ui/DrawingCanvas.h"

@@ -2,7 +2,7 @@
 // Driving the module's modal dialogs from a test as a user would: steps run
 // one per timer tick inside the dialog's own modal loop (and inside any
 // dialog nested in it), with clicks, typing and drop-down choices.
-#include "host/ModuleGlobals.h"
+#include "port/ModuleGlobals.h"
 #include "support/DialogWindows.h"
 #include "ui/ColourScheme.h"
 

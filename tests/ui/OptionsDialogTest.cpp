@@ -1,9 +1,9 @@
 // The options dialog on simulated boards and decks: what it lists, what a
 // choice does to the live port and to the editor's settings block, Ok and
 // Cancel, a port that cannot be activated, and how it is drawn.
-#include "host/DeviceControlPort.h"
-#include "host/DeviceControlSetup.h"
-#include "host/PluginController.h"
+#include "port/DeviceControlPort.h"
+#include "editor/DeviceControlSetup.h"
+#include "editor/PluginController.h"
 #include "resources/DialogIds.h"
 #include "support/PortSemaphores.h"
 #include "support/Screenshot.h"

@@ -1,6 +1,6 @@
 // The Set Time dialog in its two modes: what each keystroke previews, what
 // Ok takes and that Cancel leaves the parameters alone.
-#include "host/PluginController.h"
+#include "editor/PluginController.h"
 #include "resources/DialogIds.h"
 #include "support/Screenshot.h"
 #include "ui/DialogDriving.h"

@@ -4,7 +4,7 @@
 #include "board/BoardInfo.h"
 #include "board/RackFixture.h"
 #include "deck/DeckClient.h"
-#include "host/TimecodeText.h"
+#include "port/TimecodeText.h"
 #include "sim/deck/VirtualVtr.h"
 
 #include <windows.h>

@@ -4,7 +4,7 @@
 // allocated, the suite access object, an abort flag and a position display.
 // Host functions are plain C callbacks without context, so there is one
 // environment per process.
-#include "host/DeviceRecord.h"
+#include "editor/DeviceRecord.h"
 
 #include <cstdint>
 #include <map>

@@ -1,7 +1,7 @@
 #pragma once
 // A device-control module loaded by path and checked the way the editor
 // checks a plug-in before it calls it.
-#include "host/DeviceRecord.h"
+#include "editor/DeviceRecord.h"
 
 #include <string>
 

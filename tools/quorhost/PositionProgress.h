@@ -2,7 +2,7 @@
 // A live display of the positions the module shows while it cues the deck:
 // a cue reports thousands of them, so at most one line a quarter second is
 // printed. Every position is still counted in HostEnvironment::positionsShown.
-#include "host/DeviceRecord.h"
+#include "editor/DeviceRecord.h"
 
 namespace quorhost {
 

@@ -1,6 +1,6 @@
 #pragma once
 // How quorhost shows the device record after a call.
-#include "host/DeviceRecord.h"
+#include "editor/DeviceRecord.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
-#include "host/DeckReport.h"
+#include "editor/DeckReport.h"
 
-#include "host/DeviceControlPort.h"
-#include "host/TimecodeText.h"
+#include "port/DeviceControlPort.h"
+#include "port/TimecodeText.h"
 
 #include <cstring>
 

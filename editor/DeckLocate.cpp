@@ -1,10 +1,10 @@
-#include "host/DeckLocate.h"
+#include "editor/DeckLocate.h"
 
-#include "host/DeckReport.h"
-#include "host/DeviceControlPort.h"
-#include "host/FixedText.h"
-#include "host/PluginController.h"
-#include "host/TimecodeText.h"
+#include "editor/DeckReport.h"
+#include "port/DeviceControlPort.h"
+#include "port/FixedText.h"
+#include "editor/PluginController.h"
+#include "port/TimecodeText.h"
 #include "platform/NxPlatform.h"
 
 #include <windows.h>

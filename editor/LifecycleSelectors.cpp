@@ -1,13 +1,13 @@
 // Initialise, Setup, Cleanup, Restart and Release the ports: the selectors
 // that manage the module's life and the editor's settings block.
 #include "export/ExportWorker.h"
-#include "host/DeckReport.h"
-#include "host/DeviceControlPort.h"
-#include "host/DeviceControlSetup.h"
-#include "host/ModuleGlobals.h"
-#include "host/PluginController.h"
-#include "host/SettingsHandle.h"
-#include "host/Selectors.h"
+#include "editor/DeckReport.h"
+#include "port/DeviceControlPort.h"
+#include "editor/DeviceControlSetup.h"
+#include "port/ModuleGlobals.h"
+#include "editor/PluginController.h"
+#include "editor/SettingsHandle.h"
+#include "editor/Selectors.h"
 #include "platform/NxPlatform.h"
 #include "ui/OptionsDialog.h"
 
@@ -225,7 +225,9 @@ int16_t SelectSetup(DeviceRecord* record)
     gController->CopyPersistedOut(block);
 
     HWND parent = record->parentWindow ? record->parentWindow : GetActiveWindow();
-    RunOptionsDialog(gController, parent, block);
+    // Not over an export dialog: both would work the same ports.
+    if (!gController->exportDialog)
+        RunOptionsDialog(gController, parent, block);
     if (parent)
         SetActiveWindow(parent);
     return 0;

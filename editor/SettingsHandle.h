@@ -1,8 +1,8 @@
 #pragma once
 // The editor's memory handle in the device record that carries the
 // module's settings block, and the window the module's dialogs belong to.
-#include "host/DeviceRecord.h"
-#include "host/PersistedSettings.h"
+#include "editor/DeviceRecord.h"
+#include "port/PersistedSettings.h"
 
 // The block a handle holds; null for no handle or an empty one.
 PersistedSettings* SettingsBlock(HostHandle handle);

@@ -1,6 +1,6 @@
 #pragma once
 // The selectors of xDevice, each returning the editor's 16-bit result.
-#include "host/DeviceRecord.h"
+#include "editor/DeviceRecord.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "host/SettingsHandle.h"
+#include "editor/SettingsHandle.h"
 
 #include <cstring>
 

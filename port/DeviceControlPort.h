@@ -4,7 +4,7 @@
 // deck operations are serialised within the process by a private lock that
 // is never waited for: a colliding call is refused with -2.
 #include "board/BoardInfo.h"
-#include "host/PersistedSettings.h"
+#include "port/PersistedSettings.h"
 #include "vtr/CSerialVtrControl.h"
 
 #include <atomic>

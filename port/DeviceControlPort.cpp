@@ -1,10 +1,11 @@
 // The port's life: open and close on a board, activation under the named
 // semaphore, and its settings block as a whole.
-#include "host/DeviceControlPort.h"
+#include "port/DeviceControlPort.h"
+#include "platform/ResultCodes.h"
 
-#include "host/FixedText.h"
-#include "host/ModuleGlobals.h"
-#include "host/TimecodeText.h"
+#include "port/FixedText.h"
+#include "port/ModuleGlobals.h"
+#include "port/TimecodeText.h"
 #include "platform/NxPlatform.h"
 
 #include <cstring>
@@ -44,7 +45,7 @@ int32_t DeviceControlPort::Open(const BoardInfo& board, int32_t portIndex)
     if (portIndex < 0 || !control_.OpenControl(board, static_cast<uint32_t>(portIndex))) {
         controlSupported_ = 0;
         isOpen_ = 0;
-        return -2;
+        return kResultRefused;
     }
     portIndex_ = portIndex;
     controlSupported_ = 1;
@@ -79,13 +80,13 @@ int32_t DeviceControlPort::Close()
 int32_t DeviceControlPort::Activate()
 {
     if (isActive_ || !isOpen_ || portIndex_ < 0 || portIndex_ >= kMaxPorts)
-        return -2;
+        return kResultRefused;
     void* named = gPortSemaphores[portIndex_];
     if (!named || NxWaitForSemaphore(named, 0) != NX_SUCCESS)
-        return -2;
+        return kResultRefused;
     if (!control_.ActivateControl()) {
         NxReleaseSemaphore(named);
-        return -2;
+        return kResultRefused;
     }
     isActive_ = 1;
     if (!PushTimecodeSettings()) {
@@ -94,7 +95,7 @@ int32_t DeviceControlPort::Activate()
         control_.DeactivateControl();
         isActive_ = 0;
         NxReleaseSemaphore(named);
-        return -2;
+        return kResultRefused;
     }
     return 0;
 }
@@ -102,7 +103,7 @@ int32_t DeviceControlPort::Activate()
 int32_t DeviceControlPort::Deactivate()
 {
     if (!isActive_)
-        return -2;
+        return kResultRefused;
     control_.DeactivateControl();
     isActive_ = 0;
     NxReleaseSemaphore(gPortSemaphores[portIndex_]);
@@ -118,7 +119,7 @@ int32_t DeviceControlPort::GetBoardName(char* text)
 {
     if (!isOpen_ || !control_.GetBoardDescription(text)) {
         std::strcpy(text, "Unknown Board");
-        return -2;
+        return kResultRefused;
     }
     return 0;
 }
@@ -136,7 +137,7 @@ int32_t DeviceControlPort::GetControlStateText(char* text) const
 int32_t DeviceControlPort::CopySettingsIn(const PortSettings* block)
 {
     if (!block)
-        return -2;
+        return kResultRefused;
     std::memcpy(&settings_, block, sizeof settings_);
     return 0;
 }
@@ -144,7 +145,7 @@ int32_t DeviceControlPort::CopySettingsIn(const PortSettings* block)
 int32_t DeviceControlPort::CopySettingsOut(PortSettings* block) const
 {
     if (!block)
-        return -2;
+        return kResultRefused;
     std::memcpy(block, &settings_, sizeof settings_);
     return 0;
 }
@@ -152,7 +153,7 @@ int32_t DeviceControlPort::CopySettingsOut(PortSettings* block) const
 int32_t DeviceControlPort::ResetSettings(PortSettings* block)
 {
     if (!block)
-        return -2;
+        return kResultRefused;
     control_.SetDefaultSettings(&block->timecode);
     if (!control_.GetDeckBoardInfo(reinterpret_cast<uint32_t*>(&block->board)))
         std::memset(&block->board, 0, sizeof block->board);

@@ -2,8 +2,8 @@
 // Export to Tape from the editor's side: the launcher of the export dialog
 // (modal for the settings, modeless for the status), the editor's command
 // and the callback it polls through the run's phases.
-#include "host/DeviceRecord.h"
-#include "host/PersistedSettings.h"
+#include "editor/DeviceRecord.h"
+#include "port/PersistedSettings.h"
 
 #include <windows.h>
 #include <cstdint>

@@ -1,11 +1,11 @@
 // The edit of an Export to Tape on the port: In and Out points, durations,
 // the checks before an edit, and cueing the deck for it.
-#include "host/DeviceControlPort.h"
+#include "port/DeviceControlPort.h"
 
-#include "export/ResultCodes.h"
-#include "host/FixedText.h"
-#include "host/PortLock.h"
-#include "host/TimecodeText.h"
+#include "platform/ResultCodes.h"
+#include "port/FixedText.h"
+#include "port/PortLock.h"
+#include "port/TimecodeText.h"
 #include "platform/NxPlatform.h"
 
 #include <cstdint>
@@ -97,10 +97,10 @@ void DeviceControlPort::RecomputeOutText()
 int32_t DeviceControlPort::SetLastFrame(int32_t frame)
 {
     if (!isActive_ || !isOpen_ || IsEditing())
-        return -2;
+        return kResultRefused;
     PortLock lock(lock_);
     if (!lock.Held())
-        return -2;
+        return kResultRefused;
     lastFrame_ = frame;
     RecomputeOutText();
     return 0;
@@ -109,10 +109,10 @@ int32_t DeviceControlPort::SetLastFrame(int32_t frame)
 int32_t DeviceControlPort::SetInText(const char* text)
 {
     if (!isActive_ || !isOpen_ || IsEditing())
-        return -2;
+        return kResultRefused;
     PortLock lock(lock_);
     if (!lock.Held())
-        return -2;
+        return kResultRefused;
     FormatInfo info = {2, 0, 0, 0};
     GetTimecodeFormatInfo(&info);
     NormalizeTimecodeText(text, inText_, info.formatClass, DropFrame());
@@ -171,7 +171,7 @@ int32_t DeviceControlPort::StartEdit()
     if (IsEditing())
         return 0;
     if (!isActive_ || !isOpen_)
-        return -2;
+        return kResultRefused;
 
     uint8_t flags[CSerialVtrControl::kStatusFlagCount];
     const bool readable = control_.GetStatusFlags(flags);

@@ -1,7 +1,7 @@
 #pragma once
 // Locate with preroll: cue the deck ahead of a target, play into it, and
 // return once a read of the deck's timecode is exactly the target.
-#include "host/DeviceRecord.h"
+#include "editor/DeviceRecord.h"
 
 class DeviceControlPort;
 class PluginController;

@@ -1,6 +1,6 @@
 #pragma once
 // What the editor is told about the deck: its position and its mode.
-#include "host/DeviceRecord.h"
+#include "editor/DeviceRecord.h"
 
 #include <cstdint>
 

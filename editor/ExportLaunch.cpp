@@ -1,14 +1,14 @@
-#include "export/ExportLaunch.h"
+#include "editor/ExportLaunch.h"
 
 #include "export/ExportDialog.h"
 #include "export/ExportWorker.h"
 #include "export/ResultCodeText.h"
-#include "export/ResultCodes.h"
-#include "host/DeviceControlPort.h"
-#include "host/DeviceControlSetup.h"
-#include "host/ModuleGlobals.h"
-#include "host/PluginController.h"
-#include "host/SettingsHandle.h"
+#include "platform/ResultCodes.h"
+#include "port/DeviceControlPort.h"
+#include "editor/DeviceControlSetup.h"
+#include "port/ModuleGlobals.h"
+#include "editor/PluginController.h"
+#include "editor/SettingsHandle.h"
 #include "platform/NxPlatform.h"
 #include "resources/DialogIds.h"
 
@@ -34,7 +34,7 @@ void ActivateAll(PluginController* controller)
 int32_t RunModal(PluginController* controller, HWND parent, PersistedSettings* out)
 {
     const INT_PTR ended = DialogBoxParamA(gModuleInstance, MAKEINTRESOURCEA(IDD_EXPORT), parent, ExportDialogProc,
-                                          reinterpret_cast<LPARAM>(controller));
+                                          reinterpret_cast<LPARAM>(static_cast<DialogContext*>(controller)));
     // Whatever way the dialog ended, nothing of it may outlive it.
     StopWorker(controller);
     controller->exportDialog = nullptr;
@@ -72,7 +72,7 @@ int32_t RunModal(PluginController* controller, HWND parent, PersistedSettings* o
 int32_t RunModeless(PluginController* controller, HWND parent)
 {
     HWND dialog = CreateDialogParamA(gModuleInstance, MAKEINTRESOURCEA(IDD_EXPORT), parent, ExportDialogProc,
-                                     reinterpret_cast<LPARAM>(controller));
+                                     reinterpret_cast<LPARAM>(static_cast<DialogContext*>(controller)));
     if (!dialog) {
         // Nothing would be left to end the edit: it ends cancelled now.
         EndExportEdit(controller);

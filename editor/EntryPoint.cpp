@@ -1,5 +1,5 @@
-#include "host/DeviceRecord.h"
-#include "host/Selectors.h"
+#include "editor/DeviceRecord.h"
+#include "editor/Selectors.h"
 
 // The editor's only way into the module. Nothing may unwind into the
 // editor, so every selector runs behind one guard.

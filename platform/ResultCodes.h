@@ -1,6 +1,6 @@
 #pragma once
-// Result codes shared by the platform layer, the ports' edit checks and the
-// export. 0 is success; -2 a refusal without a code of its own.
+// The result codes every layer returns: 0 is success, -2 a refusal without
+// a code of its own; the rest are the export's errors the editor shows.
 #include <cstdint>
 
 enum ResultCode : int32_t {

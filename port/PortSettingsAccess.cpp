@@ -1,8 +1,9 @@
 // The port's timecode and export settings: the deck controller's lists,
 // and the values an Export to Tape uses, with their checks and clamps.
-#include "host/DeviceControlPort.h"
+#include "port/DeviceControlPort.h"
+#include "platform/ResultCodes.h"
 
-#include "host/PortLock.h"
+#include "port/PortLock.h"
 
 #include <cstdint>
 #include <cstring>
@@ -11,7 +12,7 @@ namespace {
 
 const char* const kEditModeNames[DeviceControlPort::kEditModeCount] = {"Print To Video", "Insert Edit"};
 
-int32_t Result(bool ok) { return ok ? 0 : -2; }
+int32_t Result(bool ok) { return ok ? kResultSuccess : kResultRefused; }
 
 // A negative index is as unknown to the tables as one past their end.
 uint32_t TableIndex(int32_t index) { return index < 0 ? UINT32_MAX : static_cast<uint32_t>(index); }
@@ -115,7 +116,7 @@ int32_t DeviceControlPort::ChangeTimecodeSetting(Setter setter)
 {
     PortLock lock(lock_);
     if (!lock.Held())
-        return -2;
+        return kResultRefused;
     if (!settingsApplied_) {
         PushTimecodeSettings();
         settingsApplied_ = 1;
@@ -135,21 +136,21 @@ void DeviceControlPort::RestoreSettings(const PortSettings& block)
 int32_t DeviceControlPort::SetTimecodeFormat(int32_t index)
 {
     if (!isOpen_)
-        return -2;
+        return kResultRefused;
     return ChangeTimecodeSetting([&] { control_.SetTimecodeFormat(TableIndex(index)); });
 }
 
 int32_t DeviceControlPort::SetTimecodeSource(int32_t index)
 {
     if (!isOpen_)
-        return -2;
+        return kResultRefused;
     return ChangeTimecodeSetting([&] { control_.SetTimecodeSource(TableIndex(index)); });
 }
 
 int32_t DeviceControlPort::SetPreroll(int32_t seconds)
 {
     if (!isActive_ || IsEditing())
-        return -2;
+        return kResultRefused;
     return ChangeTimecodeSetting([&] { control_.SetPreroll(static_cast<uint32_t>(seconds)); });
 }
 
@@ -162,10 +163,10 @@ int32_t DeviceControlPort::GetTimecodeOffset(int32_t* frames) const
 int32_t DeviceControlPort::SetTimecodeOffset(int32_t frames)
 {
     if (!isOpen_)
-        return -2;
+        return kResultRefused;
     PortLock lock(lock_);
     if (!lock.Held())
-        return -2;
+        return kResultRefused;
     settings_.timecodeOffset = frames < kMinTimecodeOffset   ? kMinTimecodeOffset
                                : frames > kMaxTimecodeOffset ? kMaxTimecodeOffset
                                                              : frames;
@@ -181,10 +182,10 @@ int32_t DeviceControlPort::GetDelay(int32_t* frames) const
 int32_t DeviceControlPort::SetDelay(int32_t frames)
 {
     if (!isOpen_ || !isActive_ || IsEditing())
-        return -2;
+        return kResultRefused;
     PortLock lock(lock_);
     if (!lock.Held())
-        return -2;
+        return kResultRefused;
     if (frames >= 0 && frames <= kMaxDelay)
         settings_.delay = frames;
     return 0;
@@ -199,10 +200,10 @@ int32_t DeviceControlPort::GetEditMode(int32_t* mode) const
 int32_t DeviceControlPort::SetEditMode(int32_t mode)
 {
     if (!isOpen_ || IsEditing() || mode < 0 || mode >= kEditModeCount)
-        return -2;
+        return kResultRefused;
     PortLock lock(lock_);
     if (!lock.Held())
-        return -2;
+        return kResultRefused;
     settings_.editMode = mode;
     return 0;
 }
@@ -246,7 +247,7 @@ int32_t DeviceControlPort::GetAudioFlag(uint8_t* value, int32_t index) const
 {
     if (index < 0 || index >= kAudioFlagCount) {
         *value = 0;
-        return -2;
+        return kResultRefused;
     }
     *value = settings_.audio[index];
     return 0;
@@ -255,17 +256,17 @@ int32_t DeviceControlPort::GetAudioFlag(uint8_t* value, int32_t index) const
 int32_t DeviceControlPort::SetAudioFlag(uint8_t value, int32_t index)
 {
     if (index < 0 || index >= kAudioFlagCount)
-        return -2;
+        return kResultRefused;
     return SetFlag(&settings_.audio[index], value);
 }
 
 int32_t DeviceControlPort::SetFlag(uint8_t* flag, uint8_t value)
 {
     if (!isOpen_ || IsEditing())
-        return -2;
+        return kResultRefused;
     PortLock lock(lock_);
     if (!lock.Held())
-        return -2;
+        return kResultRefused;
     *flag = value;
     return 0;
 }

@@ -1,4 +1,4 @@
-#include "host/ModuleGlobals.h"
+#include "port/ModuleGlobals.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {

@@ -1,4 +1,4 @@
-#include "host/TimecodeText.h"
+#include "port/TimecodeText.h"
 
 #include "vtr/TimecodeData.h"
 

@@ -1,5 +1,4 @@
-#include "host/ModuleGlobals.h"
+#include "port/ModuleGlobals.h"
 
 HINSTANCE gModuleInstance = nullptr;
 HANDLE gPortSemaphores[kMaxPorts] = {};
-PluginController* gController = nullptr;

@@ -1,20 +1,21 @@
 // The deck through the port: transport commands under the private lock,
 // and the readings the editor and the dialogs show.
-#include "host/DeviceControlPort.h"
+#include "port/DeviceControlPort.h"
+#include "platform/ResultCodes.h"
 
-#include "host/PortLock.h"
-#include "host/TimecodeText.h"
+#include "port/PortLock.h"
+#include "port/TimecodeText.h"
 
 
 template <typename Command>
 int32_t DeviceControlPort::LockedDeckCommand(Command command)
 {
     if (!isActive_)
-        return -2;
+        return kResultRefused;
     PortLock lock(lock_);
     if (!lock.Held())
-        return -2;
-    return command() ? 0 : -2;
+        return kResultRefused;
+    return command() ? kResultSuccess : kResultRefused;
 }
 
 // A second press winds again: the wind is already the deck's fastest
@@ -73,7 +74,7 @@ int32_t DeviceControlPort::Shuttle(double speed)
 int32_t DeviceControlPort::GoToTimecode(const char* text)
 {
     if (!text)
-        return -2;
+        return kResultRefused;
     return LockedDeckCommand([this, text] { return control_.CueToTimecode(text); });
 }
 

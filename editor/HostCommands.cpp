@@ -1,13 +1,13 @@
 // The editor's deck commands (the Execute selector).
-#include "export/ExportLaunch.h"
-#include "host/DeckLocate.h"
-#include "host/DeckReport.h"
-#include "host/DeviceControlPort.h"
-#include "host/FixedText.h"
-#include "host/ModuleGlobals.h"
-#include "host/PluginController.h"
-#include "host/Selectors.h"
-#include "host/TimecodeText.h"
+#include "editor/ExportLaunch.h"
+#include "editor/DeckLocate.h"
+#include "editor/DeckReport.h"
+#include "port/DeviceControlPort.h"
+#include "port/FixedText.h"
+#include "port/ModuleGlobals.h"
+#include "editor/PluginController.h"
+#include "editor/Selectors.h"
+#include "port/TimecodeText.h"
 
 #include <cstring>
 
