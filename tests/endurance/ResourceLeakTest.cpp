@@ -5,7 +5,7 @@
 #include "port/PersistedSettings.h"
 #include "editor/PluginController.h"
 #include "resources/DialogIds.h"
-#include "support/MessageBoxWatcher.h"
+#include "tools/hostkit/MessageBoxWatcher.h"
 #include "support/OpenHandles.h"
 #include "host/EditorFixture.h"
 #include "ui/DialogDriving.h"

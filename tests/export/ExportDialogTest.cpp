@@ -4,7 +4,7 @@
 #include "export/ExportDialog.h"
 #include "export/ExportFixture.h"
 #include "resources/DialogIds.h"
-#include "support/MessageBoxWatcher.h"
+#include "tools/hostkit/MessageBoxWatcher.h"
 #include "support/Screenshot.h"
 
 #include <memory>

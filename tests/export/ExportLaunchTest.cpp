@@ -5,7 +5,7 @@
 #include "port/ModuleGlobals.h"
 #include "editor/PluginController.h"
 #include "resources/DialogIds.h"
-#include "support/MessageBoxWatcher.h"
+#include "tools/hostkit/MessageBoxWatcher.h"
 #include "tools/hostkit/HostEnvironment.h"
 #include "ui/DrawingObjects.h"
 #include "ui/DialogDriving.h"

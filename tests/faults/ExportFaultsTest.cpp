@@ -6,7 +6,7 @@
 #include "board/BoardTypes.h"
 #include "export/ExportWorker.h"
 #include "resources/DialogIds.h"
-#include "support/MessageBoxWatcher.h"
+#include "tools/hostkit/MessageBoxWatcher.h"
 
 #include <atomic>
 #include <string>

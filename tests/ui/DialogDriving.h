@@ -3,7 +3,7 @@
 // one per timer tick inside the dialog's own modal loop (and inside any
 // dialog nested in it), with clicks, typing and drop-down choices.
 #include "port/ModuleGlobals.h"
-#include "support/DialogWindows.h"
+#include "tools/hostkit/DialogWindows.h"
 #include "ui/ColourScheme.h"
 
 #include <gtest/gtest.h>

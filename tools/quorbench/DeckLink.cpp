@@ -1,7 +1,7 @@
 // An acknowledged command and a time sense through the whole stack, against
 // what the wire allows; and Initialise over a rack of eight boards.
-#include "bench/BenchSession.h"
-#include "bench/Benchmarks.h"
+#include "tools/quorbench/BenchSession.h"
+#include "tools/quorbench/Benchmarks.h"
 #include "port/DeviceControlPort.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 // The benchmark's parts, each adding its rows to the table.
-#include "bench/BenchTable.h"
+#include "tools/quorbench/BenchTable.h"
 #include "sim/deck/DeckTimecode.h"
 
 #include <string>

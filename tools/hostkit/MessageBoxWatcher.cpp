@@ -1,4 +1,4 @@
-#include "support/MessageBoxWatcher.h"
+#include "tools/hostkit/MessageBoxWatcher.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // The export dialog left alone: how often its worker reads the deck's time,
 // and what the module costs a machine meanwhile.
-#include "bench/BenchSession.h"
-#include "bench/Benchmarks.h"
+#include "tools/quorbench/BenchSession.h"
+#include "tools/quorbench/Benchmarks.h"
 #include "port/ModuleGlobals.h"
 #include "editor/PluginController.h"
 

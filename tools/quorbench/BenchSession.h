@@ -3,7 +3,7 @@
 // rack, a look at the virtual deck and at what crossed its line, a clock,
 // and timed steps inside the module's modal loops.
 #include "editor/DeviceRecord.h"
-#include "support/DialogWindows.h"
+#include "tools/hostkit/DialogWindows.h"
 #include "sim/deck/VirtualVtr.h"
 #include "tools/hostkit/HostEnvironment.h"
 

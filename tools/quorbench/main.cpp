@@ -2,8 +2,8 @@
 // its virtual decks in wire time. Prints each figure as it is measured,
 // then the table, and writes the table as CSV.
 //   quorbench [--short] [--format NAME] [--out FILE]
-#include "bench/BenchSession.h"
-#include "bench/Benchmarks.h"
+#include "tools/quorbench/BenchSession.h"
+#include "tools/quorbench/Benchmarks.h"
 #include "port/ModuleGlobals.h"
 
 #include <windows.h>

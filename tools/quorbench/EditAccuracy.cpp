@@ -4,8 +4,8 @@
 // spans two tape frames),
 // whether the tape's recording starts there, and how often the worker reads
 // the deck's time while it waits for that frame.
-#include "bench/BenchSession.h"
-#include "bench/Benchmarks.h"
+#include "tools/quorbench/BenchSession.h"
+#include "tools/quorbench/Benchmarks.h"
 #include "editor/ExportLaunch.h"
 #include "editor/DeckReport.h"
 #include "port/DeviceControlPort.h"
@@ -13,7 +13,7 @@
 #include "editor/PluginController.h"
 #include "port/TimecodeText.h"
 #include "resources/DialogIds.h"
-#include "support/MessageBoxWatcher.h"
+#include "tools/hostkit/MessageBoxWatcher.h"
 
 #include <windows.h>
 

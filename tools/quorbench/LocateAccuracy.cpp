@@ -1,8 +1,8 @@
 // Locates through xDevice in every tape format: whether the deck plays on
 // the target when the call returns, and how long that takes against the
 // deck's own cue and preroll.
-#include "bench/BenchSession.h"
-#include "bench/Benchmarks.h"
+#include "tools/quorbench/BenchSession.h"
+#include "tools/quorbench/Benchmarks.h"
 #include "editor/DeckReport.h"
 #include "port/DeviceControlPort.h"
 #include "port/TimecodeText.h"

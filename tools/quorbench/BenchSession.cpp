@@ -1,4 +1,4 @@
-#include "bench/BenchSession.h"
+#include "tools/quorbench/BenchSession.h"
 
 #include "port/DeviceControlPort.h"
 #include "port/ModuleGlobals.h"

@@ -1,6 +1,6 @@
-#include "bench/BenchTable.h"
+#include "tools/quorbench/BenchTable.h"
 
-#include "bench/BenchSession.h"
+#include "tools/quorbench/BenchSession.h"
 
 #include <algorithm>
 #include <cstdio>
