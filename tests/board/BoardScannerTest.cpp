@@ -2,7 +2,7 @@
 // names and capabilities by board ID.
 #include "board/BoardScanner.h"
 #include "board/BoardTypes.h"
-#include "board/RackFixture.h"
+#include "support/RackFixture.h"
 
 #include <gtest/gtest.h>
 

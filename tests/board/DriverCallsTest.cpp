@@ -3,7 +3,7 @@
 #include "board/AutoCirculateCommand.h"
 #include "board/BoardTypes.h"
 #include "board/CBrixBoard.h"
-#include "board/RackFixture.h"
+#include "support/RackFixture.h"
 #include "board/RequestLayout.h"
 #include "support/HandleMark.h"
 

@@ -1,5 +1,5 @@
 // The deck's side of the wire: framing, refusals, sense replies, faults.
-#include "tests/deck/DeckClient.h"
+#include "support/DeckClient.h"
 
 using namespace decktest;
 

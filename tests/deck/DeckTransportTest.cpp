@@ -1,6 +1,6 @@
 // The tape transport driven through the wire: cue, play, shuttle, status
 // bits in every mode, edits and what they leave on tape, refusals.
-#include "tests/deck/DeckClient.h"
+#include "support/DeckClient.h"
 
 #include <cmath>
 #include <set>

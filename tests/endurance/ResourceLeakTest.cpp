@@ -7,8 +7,8 @@
 #include "resources/DialogIds.h"
 #include "tools/hostkit/MessageBoxWatcher.h"
 #include "support/OpenHandles.h"
-#include "host/EditorFixture.h"
-#include "ui/DialogDriving.h"
+#include "support/EditorFixture.h"
+#include "support/DialogDriving.h"
 #include "ui/DrawingObjects.h"
 
 #include <cstring>

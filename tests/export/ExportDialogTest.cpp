@@ -2,7 +2,7 @@
 // keys and the shuttle bar, the value fields, the board list, and how it
 // looks in its two phases.
 #include "export/ExportDialog.h"
-#include "export/ExportFixture.h"
+#include "support/ExportFixture.h"
 #include "resources/DialogIds.h"
 #include "tools/hostkit/MessageBoxWatcher.h"
 #include "support/Screenshot.h"

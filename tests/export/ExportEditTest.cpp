@@ -1,7 +1,7 @@
 // Edits carried out by the export worker on the virtual deck: an insert
 // edit that signals on the record point, a missed record point, and a
 // print to video.
-#include "export/ExportFixture.h"
+#include "support/ExportFixture.h"
 #include "resources/DialogIds.h"
 
 #include <algorithm>

@@ -8,8 +8,8 @@
 #include "tools/hostkit/MessageBoxWatcher.h"
 #include "tools/hostkit/HostEnvironment.h"
 #include "ui/DrawingObjects.h"
-#include "ui/DialogDriving.h"
-#include "vtr/DeckRackFixture.h"
+#include "support/DialogDriving.h"
+#include "support/DeckRackFixture.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The worker's handshakes with the interface thread: pause, resume and stop,
 // also against a deck that never answers, and a port that is not active.
-#include "export/ExportFixture.h"
+#include "support/ExportFixture.h"
 #include "resources/DialogIds.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The board's driver failing under Initialise and the deck commands:
 // enumeration, opening, register reads and refused event subscriptions.
-#include "faults/EditorFaultFixture.h"
+#include "support/EditorFaultFixture.h"
 
 #include "board/BoardTypes.h"
 

@@ -2,7 +2,7 @@
 // refusing, garbled, over-long or late answers, and a deck unplugged while
 // a locate runs. The deck reads offline, no call hangs, and a deck that
 // behaves again is read again.
-#include "faults/EditorFaultFixture.h"
+#include "support/EditorFaultFixture.h"
 
 #include <cstdlib>
 #include <string>

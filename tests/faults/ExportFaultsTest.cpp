@@ -1,7 +1,7 @@
 // Export to Tape through xDevice while the editor does what it may: keeps
 // polling the deck and driving another port, gives up the ports or cleans
 // up, or meets a deck unplugged while the edit runs.
-#include "faults/EditorFaultFixture.h"
+#include "support/EditorFaultFixture.h"
 
 #include "board/BoardTypes.h"
 #include "export/ExportWorker.h"

@@ -4,7 +4,7 @@
 #include "editor/DeviceControlSetup.h"
 #include "editor/PluginController.h"
 #include "support/ChosenSettings.h"
-#include "vtr/DeckRackFixture.h"
+#include "support/DeckRackFixture.h"
 
 #include <cstring>
 #include <random>

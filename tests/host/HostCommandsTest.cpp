@@ -5,7 +5,7 @@
 #include "port/DeviceControlPort.h"
 #include "port/ModuleGlobals.h"
 #include "editor/PluginController.h"
-#include "host/EditorFixture.h"
+#include "support/EditorFixture.h"
 #include "support/ChosenSettings.h"
 
 #include <algorithm>

@@ -5,7 +5,7 @@
 #include "port/ModuleGlobals.h"
 #include "platform/NxPlatform.h"
 #include "support/PortSemaphores.h"
-#include "vtr/DeckRackFixture.h"
+#include "support/DeckRackFixture.h"
 
 #include <atomic>
 #include <cstring>

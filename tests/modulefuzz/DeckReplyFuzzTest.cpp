@@ -5,9 +5,9 @@
 // understood again.
 #include "editor/DeckReport.h"
 #include "port/DeviceControlPort.h"
-#include "host/EditorFixture.h"
+#include "support/EditorFixture.h"
 #include "editor/PluginController.h"
-#include "vtr/VtrFixture.h"
+#include "support/VtrFixture.h"
 
 #include <cmath>
 #include <cstring>

@@ -6,7 +6,7 @@
 #include "editor/DeviceControlSetup.h"
 #include "port/ModuleGlobals.h"
 #include "editor/PluginController.h"
-#include "host/EditorFixture.h"
+#include "support/EditorFixture.h"
 #include "support/ChosenSettings.h"
 
 #include <cstring>

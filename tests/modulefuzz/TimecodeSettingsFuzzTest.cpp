@@ -1,7 +1,7 @@
 // The deck controller's timecode settings from any record and any index:
 // whatever is refused, the settings in effect are always a row of the
 // tables, and the time read from the deck is written in that row's form.
-#include "vtr/VtrFixture.h"
+#include "support/VtrFixture.h"
 
 #include <cstring>
 #include <random>

@@ -3,7 +3,7 @@
 #include "editor/PluginController.h"
 #include "support/BuildPaths.h"
 #include "ui/ColourScheme.h"
-#include "ui/DialogDriving.h"
+#include "support/DialogDriving.h"
 #include "ui/DrawingObjects.h"
 
 #include <gtest/gtest.h>

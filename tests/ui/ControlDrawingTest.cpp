@@ -3,7 +3,7 @@
 #include "support/PortSemaphores.h"
 #include "ui/ControlDrawing.h"
 #include "ui/DrawingCanvas.h"
-#include "vtr/DeckRackFixture.h"
+#include "support/DeckRackFixture.h"
 
 #include <gtest/gtest.h>
 

@@ -7,10 +7,10 @@
 #include "resources/DialogIds.h"
 #include "support/PortSemaphores.h"
 #include "support/Screenshot.h"
-#include "ui/DialogDriving.h"
+#include "support/DialogDriving.h"
 #include "ui/DrawingObjects.h"
 #include "ui/OptionsDialog.h"
-#include "vtr/DeckRackFixture.h"
+#include "support/DeckRackFixture.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "editor/PluginController.h"
 #include "resources/DialogIds.h"
 #include "support/Screenshot.h"
-#include "ui/DialogDriving.h"
+#include "support/DialogDriving.h"
 #include "ui/DrawingObjects.h"
 #include "ui/SetTimeDialog.h"
 

@@ -1,5 +1,5 @@
 // Opening the control, switching the UART, and the exchange of one packet.
-#include "vtr/VtrFixture.h"
+#include "support/VtrFixture.h"
 
 #include "board/BoardTypes.h"
 

@@ -1,5 +1,5 @@
 // The controller's timecode format, source and preroll.
-#include "vtr/VtrFixture.h"
+#include "support/VtrFixture.h"
 
 namespace {
 

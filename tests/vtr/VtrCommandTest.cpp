@@ -1,6 +1,6 @@
 // The bytes each deck command puts on the wire, and results that follow the
 // deck's answer.
-#include "vtr/VtrFixture.h"
+#include "support/VtrFixture.h"
 
 #include <cmath>
 #include <functional>

@@ -1,6 +1,6 @@
 // Replies no well-behaved deck gives, from a scripted far end: how status,
 // time and speed answers are decoded, and how the link bounds a reply.
-#include "vtr/VtrFixture.h"
+#include "support/VtrFixture.h"
 
 #include "sim/SerialLine.h"
 

@@ -1,5 +1,5 @@
 // Status flags, mode texts and speed as they follow the deck.
-#include "vtr/VtrFixture.h"
+#include "support/VtrFixture.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // vtrdeck as a controller meets it: the program started with its
 // arguments, driven by bytes over TCP and over its pseudo-terminal.
-#include "tests/deck/DeckClient.h"
+#include "support/DeckClient.h"
 
 #include <arpa/inet.h>
 #include <chrono>

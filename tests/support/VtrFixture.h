@@ -2,7 +2,7 @@
 // Deck-controller tests: one simulated board with a virtual deck on its
 // RS-422 line, a controller opened on it, and the deck's packet log to
 // check what went over the wire.
-#include "vtr/DeckRackFixture.h"
+#include "support/DeckRackFixture.h"
 #include "vtr/CSerialVtrControl.h"
 
 #include <windows.h>

@@ -2,8 +2,8 @@
 // Tests with virtual decks on the simulated boards' RS-422 lines: reaching a
 // deck, its packet log and its state.
 #include "board/BoardInfo.h"
-#include "board/RackFixture.h"
-#include "deck/DeckClient.h"
+#include "support/RackFixture.h"
+#include "support/DeckClient.h"
 #include "port/TimecodeText.h"
 #include "sim/deck/VirtualVtr.h"
 

@@ -4,7 +4,7 @@
 // a teardown that cleans up and finds the editor's handle memory given back.
 #include "port/ModuleGlobals.h"
 #include "tools/hostkit/HostEnvironment.h"
-#include "vtr/DeckRackFixture.h"
+#include "support/DeckRackFixture.h"
 
 class EditorTest : public DeckRackTest {
 protected:

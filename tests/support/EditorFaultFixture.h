@@ -3,9 +3,9 @@
 // misbehaves. Every wait is bounded, so that a hang fails a test instead of
 // the run, and every test ends with nothing of the board left held.
 #include "port/DeviceControlPort.h"
-#include "host/EditorFixture.h"
+#include "support/EditorFixture.h"
 #include "editor/PluginController.h"
-#include "ui/DialogDriving.h"
+#include "support/DialogDriving.h"
 
 #include <functional>
 

@@ -9,9 +9,9 @@
 #include "editor/PluginController.h"
 #include "port/TimecodeText.h"
 #include "support/PortSemaphores.h"
-#include "ui/DialogDriving.h"
+#include "support/DialogDriving.h"
 #include "ui/DrawingObjects.h"
-#include "vtr/DeckRackFixture.h"
+#include "support/DeckRackFixture.h"
 
 #include <gtest/gtest.h>
 
