@@ -8,7 +8,7 @@ set -euo pipefail
 # are built everywhere; 32-bit Wine installs even where the kernel cannot run
 # it, and 64-bit Wine runs the 64-bit target there.
 packages=(cmake ninja-build g++ g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest
-          wine wine32:i386 wine64 xvfb)
+          wine wine32:i386 wine64 xvfb clang-format python3)
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
