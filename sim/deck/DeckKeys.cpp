@@ -82,6 +82,9 @@ KeyOutcome TakeDeckKey(const std::string& key, const std::string& value, DeckSet
     } else if (key == "latency") {
         if (!ParseMs(value, kMaxLatencyMs, &deck->latencyMs))
             return bad("latency is 0 to 1000 ms");
+    } else if (key == "bytegap") {
+        if (!ParseMs(value, kMaxLatencyMs, &deck->interByteTimeoutMs) || deck->interByteTimeoutMs <= 0)
+            return bad("bytegap is above 0 and at most 1000 ms");
     } else if (key == "random") {
         if (!ParseNumber(value, &deck->faults.randomSeed))
             return bad("random is a seed, 0 for real replies");
@@ -204,6 +207,7 @@ const char* DeckKeysHelp()
            "  tc=HH:MM:SS:FF     where the tape stands (01:00:00:00)\n"
            "  latency=MS         from a command's last byte to the reply (1), 0 to 1000\n"
            "  devtype=N          the device type it announces (0x2025)\n"
+           "  bytegap=MS         the gap between a command's bytes that drops it (10)\n"
            "  silent=yes|no      hears and obeys, never answers (no)\n"
            "  nak=yes|no         refuses every command (no)\n"
            "  garble=N           every Nth reply has a byte corrupted (0: never)\n"

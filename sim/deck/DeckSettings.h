@@ -21,6 +21,10 @@ struct DeckFaults {
     double unplugAfterMs = -1;
 };
 
+// The gap between two bytes of one command block after which the deck
+// drops the block and answers with a time-out NAK: the protocol's 10 ms.
+constexpr double kInterByteTimeoutMs = 10.0;
+
 // What the deck answers to the device type request: in the range that
 // broadcast digital decks announce.
 constexpr uint16_t kDefaultDeviceType = 0x2025;
@@ -33,6 +37,9 @@ struct DeckSettings {
     TimeLabel start{1, 0, 0, 0, false};
     double latencyMs = 1.0;       // from a command's last byte to the reply's first
     uint16_t deviceType = kDefaultDeviceType;
+    // Tests on a loaded machine widen it, so that a stalled thread does not
+    // break a packet the module sent whole.
+    double interByteTimeoutMs = kInterByteTimeoutMs;
     DeckFaults faults;
 };
 

@@ -67,6 +67,7 @@ VirtualVtr::VirtualVtr(const DeckSettings& settings, double nowMs)
     : transport_(FormatOf(settings.format), StartFrame(settings), settings.tapeIn, nowMs),
       faults_(settings.faults),
       latencyMs_(settings.latencyMs),
+      interByteTimeoutMs_(settings.interByteTimeoutMs),
       deviceType_(settings.deviceType),
       timerOrigin_(StartFrame(settings))
 {
@@ -105,14 +106,14 @@ double VirtualVtr::NextDueMs() const
 {
     if (block_.empty() || unplugged_)
         return std::numeric_limits<double>::infinity();
-    return lastByteMs_ + kInterByteTimeoutMs;
+    return lastByteMs_ + interByteTimeoutMs_;
 }
 
 void VirtualVtr::Poll(double nowMs, std::vector<DeckReply>* out)
 {
-    if (block_.empty() || nowMs < lastByteMs_ + kInterByteTimeoutMs)
+    if (block_.empty() || nowMs < lastByteMs_ + interByteTimeoutMs_)
         return;
-    const double at = lastByteMs_ + kInterByteTimeoutMs;
+    const double at = lastByteMs_ + interByteTimeoutMs_;
     Log(LoggedPacket::Direction::FromController, at, block_);
     block_.clear();
     if (!Unplugged(at))

@@ -21,9 +21,6 @@ constexpr uint8_t kNakBufferOverrun = 0x20;
 constexpr uint8_t kNakFramingError = 0x40;
 constexpr uint8_t kNakTimeout = 0x80;
 
-// The gap between two bytes of one command block after which the deck
-// drops the block and answers with a time-out NAK.
-constexpr double kInterByteTimeoutMs = 10.0;
 
 // Bytes the deck puts on the line, the first starting at startMs.
 struct DeckReply {
@@ -84,6 +81,7 @@ private:
     DeckTransport transport_;
     DeckFaults faults_;
     double latencyMs_;
+    double interByteTimeoutMs_;
     uint16_t deviceType_;
     int64_t timerOrigin_;         // the frame the timers count from
     bool unplugged_ = false;
