@@ -19,14 +19,7 @@ bool Contains(const std::string& text, const std::string& part)
     return text.find(part) != std::string::npos;
 }
 
-// The line a command printed, or "" when it printed none.
-std::string LineOf(const ProcessResult& r, const std::string& command)
-{
-    for (const std::string& line : Lines(r.out))
-        if (line.compare(0, command.size() + 1, command + ":") == 0)
-            return line;
-    return "";
-}
+std::string LineOf(const ProcessResult& r, const std::string& command) { return LineStarting(r.out, command + ":"); }
 
 PersistedSettings ReadSettings(const std::string& path)
 {

@@ -1,20 +1,31 @@
 #pragma once
-// Where the build put quorhost and the modules, scratch folders, and running
-// quorhost as the editor's stand-in.
-#include "e2e/ChildProcess.h"
+// quorhost run to its end as the editor's stand-in, its output captured.
 #include "support/BuildPaths.h"
 #include "support/FileBytes.h"
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
-std::string FixtureModule();
+struct ProcessResult {
+    bool started = false;
+    bool timedOut = false;  // killed after the time limit
+    unsigned long exitCode = 0;
+    std::string out;        // stdout, line ends as "\n"
+    std::string err;        // stderr, likewise
+};
+
+// quorhost.exe with these arguments, run in `folder`.
+ProcessResult RunQuorhost(const std::vector<std::string>& args, const std::string& folder,
+                          unsigned long timeoutMs = 60000);
 
 // An empty folder QUOR_WORK\name for one test.
 std::string ScratchFolder(const std::string& name);
 
-// quorhost.exe with these arguments, run in `folder`.
-ProcessResult RunQuorhost(const std::vector<std::string>& args, const std::string& folder);
+// The lines of a captured output, without their line ends.
+std::vector<std::string> Lines(const std::string& text);
+// The first line starting with `start`, or "".
+std::string LineStarting(const std::string& text, const std::string& start);
 
 bool FileExists(const std::string& path);
+// Whether windows can be made here, so that dialogs can be worked.
+bool HaveDisplay();
