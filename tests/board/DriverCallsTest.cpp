@@ -349,42 +349,6 @@ TEST_F(DriverCalls, CirculateStatusStampAndTransfer)
     EXPECT_TRUE(Requests().empty());
 }
 
-// The path the serial link takes: UART on, both interrupts subscribed,
-// bytes out through register 70 and back through 71 behind a loop-back plug.
-TEST_F(DriverCalls, UartBytesGoOutAndComeBackThroughTheBoardCalls)
-{
-    sim::RackConfig config;
-    config.boards = {Board(4, 0x10440)};
-    config.boards[0].line = sim::LineKind::Loopback;
-    Configure(config);
-    ASSERT_TRUE(board_.Open(0, false, BOARDTYPE_QB, nullptr));
-    uint32_t control = 0;
-    ASSERT_TRUE(board_.ReadRegister(kRegisterUartControl, &control, 0xFFFFFFFF, 0));
-    ASSERT_TRUE(control & kUartHasRs422);
-    ASSERT_TRUE(board_.WriteRegister(kRegisterUartControl, control | kUartOnBits, 0xFFFFFFFF, 0));
-    for (uint32_t type : {kInterruptUartReceive, kInterruptUartTransmit}) {
-        ASSERT_TRUE(board_.ConfigureInterrupt(true, type));
-        ASSERT_TRUE(board_.ConfigureSubscription(true, type, board_.InterruptEvent(type)));
-    }
-
-    const uint8_t packet[] = {0x20, 0x01, 0x21};
-    for (uint8_t byte : packet)
-        ASSERT_TRUE(board_.WriteRegister(kRegisterUartTransmit, byte, 0xFFFFFFFF, 0));
-    EXPECT_TRUE(board_.WaitForInterrupt(kInterruptUartTransmit, 2000));
-
-    std::vector<uint8_t> received;
-    while (received.size() < sizeof packet && board_.WaitForInterrupt(kInterruptUartReceive, 2000)) {
-        uint32_t status = 0;
-        while (board_.ReadRegister(kRegisterUartControl, &status, 0xFFFFFFFF, 0) &&
-               (status & kUartReceiveReady)) {
-            uint32_t byte = 0;
-            ASSERT_TRUE(board_.ReadRegister(kRegisterUartReceive, &byte, 0xFFFFFFFF, 0));
-            received.push_back(static_cast<uint8_t>(byte));
-        }
-    }
-    EXPECT_EQ(std::vector<uint8_t>(packet, packet + sizeof packet), received);
-}
-
 // However the driver answers, the interface writes only into the caller's
 // own buffers, and only after a success.
 TEST_F(DriverCalls, AnswersStayInsideTheCallersBuffers)

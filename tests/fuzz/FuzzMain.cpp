@@ -7,19 +7,15 @@
 #include "FuzzTarget.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -36,71 +32,48 @@ using Clock = std::chrono::steady_clock;
 struct Options {
     double seconds = 5;
     uint64_t seed = 20261206;
-    size_t maxLength = 4096;
-    double hangSeconds = 10;
-    std::string inputFile;      // default: beside the executable
     std::string replay;
 };
+constexpr size_t kMaxLength = 4096;
+constexpr unsigned kHangSeconds = 10;
 
-void Usage(const char* program)
+[[noreturn]] void Usage(const char* program)
 {
-    std::fprintf(stderr,
-        "usage: %s [--seconds N] [--seed N] [--max-len N] [--hang-seconds N] [--input-file FILE]\n"
-        "       %s --replay FILE\n"
-        "QUOR_FUZZ_SECONDS overrides --seconds.\n",
-        program, program);
+    std::fprintf(stderr, "usage: %s [--seconds N] [--seed N] | --replay FILE\n"
+        "QUOR_FUZZ_SECONDS overrides --seconds.\n", program);
     std::exit(2);
 }
 
-bool ParseNumber(const char* text, double* value)
+bool ParseSeconds(const char* text, double* value)
 {
     char* end = nullptr;
     *value = std::strtod(text, &end);
     return end != text && *end == '\0' && *value >= 0 && *value <= 1e7;
 }
 
-bool ParseNumber(const char* text, uint64_t* value)
-{
-    char* end = nullptr;
-    *value = std::strtoull(text, &end, 0);
-    return end != text && *end == '\0' && text[0] != '-';
-}
-
 Options ParseOptions(int argc, char** argv)
 {
     Options options;
-    options.inputFile = std::string(argv[0]) + ".last-input";
-    for (int i = 1; i < argc; ++i) {
+    for (int i = 1; i < argc; i += 2) {
+        if (i + 1 == argc)
+            Usage(argv[0]);
         const std::string name = argv[i];
-        if (i + 1 >= argc)
-            Usage(argv[0]);
-        const char* value = argv[++i];
-        bool ok = true;
-        if (name == "--seconds") {
-            ok = ParseNumber(value, &options.seconds);
-        } else if (name == "--seed") {
-            ok = ParseNumber(value, &options.seed);
-        } else if (name == "--max-len") {
-            uint64_t length = 0;
-            ok = ParseNumber(value, &length) && length > 0;
-            options.maxLength = static_cast<size_t>(length);
-        } else if (name == "--hang-seconds") {
-            ok = ParseNumber(value, &options.hangSeconds) && options.hangSeconds > 0;
-        } else if (name == "--input-file") {
-            options.inputFile = value;
-        } else if (name == "--replay") {
+        const char* value = argv[i + 1];
+        char* end = nullptr;
+        if (name == "--seconds" && ParseSeconds(value, &options.seconds))
+            continue;
+        if (name == "--seed" && value[0] != '-' && (options.seed = std::strtoull(value, &end, 0), *end == '\0'))
+            continue;
+        if (name == "--replay") {
             options.replay = value;
-        } else {
-            ok = false;
+            continue;
         }
-        if (!ok)
-            Usage(argv[0]);
+        Usage(argv[0]);
     }
-    if (const char* env = std::getenv("QUOR_FUZZ_SECONDS")) {
-        if (!ParseNumber(env, &options.seconds)) {
-            std::fprintf(stderr, "fuzz: QUOR_FUZZ_SECONDS is not a number of seconds: %s\n", env);
-            std::exit(2);
-        }
+    const char* env = std::getenv("QUOR_FUZZ_SECONDS");
+    if (env && !ParseSeconds(env, &options.seconds)) {
+        std::fprintf(stderr, "fuzz: QUOR_FUZZ_SECONDS is not a number of seconds: %s\n", env);
+        std::exit(2);
     }
     return options;
 }
@@ -212,46 +185,15 @@ private:
     size_t maxLength_;
 };
 
-// Aborts the process when one input runs longer than the limit: the input
-// is already on disk, and the abort keeps a hang from outliving the run.
-class HangWatch {
-public:
-    explicit HangWatch(double limitSeconds)
-        : limit_(std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(limitSeconds))),
-          thread_([this] { Watch(); }) {}
-    ~HangWatch()
-    {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            done_ = true;
-        }
-        wake_.notify_one();
-        thread_.join();
-    }
-    void Start() { started_.store(Clock::now().time_since_epoch().count()); }
-    void Stop() { started_.store(0); }
-
-private:
-    void Watch()
-    {
-        std::unique_lock<std::mutex> lock(mutex_);
-        while (!wake_.wait_for(lock, std::chrono::milliseconds(100), [this] { return done_; })) {
-            const auto started = started_.load();
-            if (started != 0 && Clock::now() - Clock::time_point(Clock::duration(started)) > limit_) {
-                std::fprintf(stderr, "fuzz: one input has run for more than %.0f s\n",
-                    std::chrono::duration<double>(limit_).count());
-                std::abort();
-            }
-        }
-    }
-
-    const Clock::duration limit_;
-    std::atomic<Clock::rep> started_{0};
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    bool done_ = false;
-    std::thread thread_;
-};
+// One input running past the limit aborts the run: the input is already on
+// disk, and the abort keeps a hang from outliving the run.
+extern "C" void OnHang(int)
+{
+    const char note[] = "fuzz: one input has run for more than the hang limit\n";
+    const ssize_t written = write(STDERR_FILENO, note, sizeof note - 1);
+    (void)written;
+    std::abort();
+}
 
 int RunOne(const Input& input)
 {
@@ -268,49 +210,22 @@ int Replay(const Options& options)
     }
     const Input input((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     SetDeathNote("fuzz: failed on " + options.replay);
-    HangWatch watch(options.hangSeconds);
-    watch.Start();
+    alarm(kHangSeconds);
     RunOne(input);
-    watch.Stop();
+    alarm(0);
     std::printf("fuzz: replayed %s (%zu bytes), no failure\n", options.replay.c_str(), input.size());
     return 0;
 }
 
-// Keeps the input under test in one file, rewritten in place before each run.
-class InputFile {
-public:
-    explicit InputFile(const std::string& path) : path_(path)
-    {
-        fd_ = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        if (fd_ < 0) {
-            std::fprintf(stderr, "fuzz: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
-            std::exit(2);
-        }
+// The input under test, rewritten in place before each run.
+void Keep(int fd, const Input& input)
+{
+    const ssize_t size = static_cast<ssize_t>(input.size());
+    if (ftruncate(fd, 0) != 0 || (size > 0 && pwrite(fd, input.data(), input.size(), 0) != size)) {
+        std::fprintf(stderr, "fuzz: cannot keep the input: %s\n", std::strerror(errno));
+        std::exit(2);
     }
-    ~InputFile()
-    {
-        if (fd_ >= 0)
-            close(fd_);
-    }
-    void Keep(const Input& input)
-    {
-        const ssize_t size = static_cast<ssize_t>(input.size());
-        if (ftruncate(fd_, 0) != 0 || (size > 0 && pwrite(fd_, input.data(), input.size(), 0) != size)) {
-            std::fprintf(stderr, "fuzz: cannot write %s: %s\n", path_.c_str(), std::strerror(errno));
-            std::exit(2);
-        }
-    }
-    void Remove()
-    {
-        close(fd_);
-        fd_ = -1;
-        unlink(path_.c_str());
-    }
-
-private:
-    std::string path_;
-    int fd_;
-};
+}
 
 }  // namespace
 
@@ -318,6 +233,7 @@ int main(int argc, char** argv)
 {
     const Options options = ParseOptions(argc, argv);
     std::signal(SIGABRT, OnAbort);
+    std::signal(SIGALRM, OnHang);
 #if defined(__SANITIZE_ADDRESS__)
     __sanitizer_set_death_callback(SayDeathNote);
 #endif
@@ -326,30 +242,32 @@ int main(int argc, char** argv)
         return Replay(options);
 
     const std::vector<Input> seeds = FuzzSeeds();
-    const std::string replay = std::string(argv[0]) + " --replay " + options.inputFile;
-    std::printf("fuzz: seed %llu, %g s, inputs up to %zu bytes, %zu seed inputs\n",
-        static_cast<unsigned long long>(options.seed), options.seconds, options.maxLength, seeds.size());
-    std::printf("fuzz: the input under test is kept in %s\n", options.inputFile.c_str());
-    SetDeathNote("fuzz: the failing input is in " + options.inputFile + "; replay it with: " + replay);
-
-    InputFile kept(options.inputFile);
-    HangWatch watch(options.hangSeconds);
-    Mutator mutator(options.seed, seeds, options.maxLength);
+    const std::string kept = std::string(argv[0]) + ".last-input";
+    std::printf("fuzz: seed %llu, %g s, %zu seed inputs\n", static_cast<unsigned long long>(options.seed),
+        options.seconds, seeds.size());
+    SetDeathNote("fuzz: the failing input is in " + kept + "; replay it with: " + argv[0] + " --replay " + kept);
+    const int fd = open(kept.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        std::fprintf(stderr, "fuzz: cannot write %s: %s\n", kept.c_str(), std::strerror(errno));
+        return 2;
+    }
+    Mutator mutator(options.seed, seeds, kMaxLength);
     const auto start = Clock::now();
     const auto end = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options.seconds));
     uint64_t runs = 0;
     auto run = [&](const Input& input) {
-        kept.Keep(input);
-        watch.Start();
+        Keep(fd, input);
+        alarm(kHangSeconds);
         RunOne(input);
-        watch.Stop();
+        alarm(0);
         ++runs;
     };
     for (const Input& input : seeds)
         run(input);
     while (Clock::now() < end)
         run(mutator.Next());
-    kept.Remove();
+    close(fd);
+    unlink(kept.c_str());
 
     const double took = std::chrono::duration<double>(Clock::now() - start).count();
     // A leak is only found at exit, when no single input is to blame.

@@ -95,4 +95,38 @@ TEST_F(TimecodeSettings, RefusedValuesLeaveEverythingAsItWas)
     EXPECT_EQ(3u, Settings().formatIndex);
 }
 
+// Any index, signed or huge, against each setter's bound: refused exactly
+// past it, and the settings in effect are always a row of the tables.
+TEST_F(TimecodeSettings, EveryIndexIsJudgedByItsBoundAndLeavesATableRow)
+{
+    const uint32_t indexes[] = {0, 2, 3, 6, 7, 15, 16, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF};
+    for (uint32_t index : indexes) {
+        for (int setter = 0; setter < 4; ++setter) {
+            ControlSettings record = Settings();
+            record.formatIndex = setter == 0 ? index : 1;
+            record.sourceIndex = setter == 0 ? index % 4 : 1;
+            const bool ok = setter == 0   ? control->ApplyControlSettings(&record)
+                            : setter == 1 ? control->SetTimecodeFormat(index)
+                            : setter == 2 ? control->SetTimecodeSource(index)
+                                          : control->SetPreroll(index);
+            const uint32_t bound = setter == 0 ? 6 : setter == 1 ? 6 : setter == 2 ? 2 : 15;
+            const bool within = index <= bound && (setter != 0 || index % 4 <= 2);
+            EXPECT_EQ(within, ok) << "setter " << setter << " index " << index;
+
+            const ControlSettings s = Settings();
+            TimecodeFormat row;
+            char source[32];
+            ASSERT_TRUE(control->GetTimecodeFormatInfo(s.formatIndex, &row)) << s.formatIndex;
+            ASSERT_TRUE(control->GetTimecodeSourceName(s.sourceIndex, source)) << s.sourceIndex;
+            EXPECT_LE(s.prerollSeconds, 15u);
+            EXPECT_EQ(0, std::memcmp(&row, &s.format, sizeof row)) << "format " << s.formatIndex;
+            EXPECT_STREQ(source, s.sourceName);
+        }
+        TimecodeFormat row;
+        std::memset(&row, 'x', sizeof row);
+        EXPECT_EQ(index < 7, control->GetTimecodeFormatInfo(index, &row)) << index;
+        EXPECT_NE(nullptr, std::memchr(row.name, '\0', sizeof row.name)) << index;
+    }
+}
+
 }  // namespace
