@@ -21,52 +21,40 @@ std::string Describe(const DeckAction& action)
     return "?";
 }
 
-std::string Key(int id, double speed) { return Describe(HotKeyAction(id, speed)); }
-
 TEST(ExportKeys, ShuttleBarPositions)
 {
     EXPECT_EQ("play", Describe(ShuttleAction(ShuttleSpeedAt(11))));
     EXPECT_EQ("shuttle -1.000000", Describe(ShuttleAction(ShuttleSpeedAt(5)))) << "-1 is a shuttle, not a play";
     EXPECT_EQ("shuttle 0.000000", Describe(ShuttleAction(ShuttleSpeedAt(8))));
-    EXPECT_EQ(-16.0, ShuttleSpeedAt(1));
-    EXPECT_EQ(16.0, ShuttleSpeedAt(15));
-    EXPECT_EQ(-16.0, ShuttleSpeedAt(0)) << "clamped";
-    EXPECT_EQ(16.0, ShuttleSpeedAt(99)) << "clamped";
+    const struct {
+        int position;
+        double speed;
+    } ends[] = {{1, -16.0}, {15, 16.0}, {0, -16.0}, {99, 16.0}};  // clamped past the ends
+    for (const auto& c : ends)
+        EXPECT_EQ(c.speed, ShuttleSpeedAt(c.position)) << c.position;
 }
 
-TEST(ExportKeys, LAndJDoubleAndHalveTheSpeed)
+TEST(ExportKeys, EachKeyAtEachSpeed)
 {
-    EXPECT_EQ("nothing", Key(kL, 16.0)) << "no faster than 16 times play";
-    EXPECT_EQ("shuttle 16.000000", Key(kL, 8.0));
-    EXPECT_EQ("play", Key(kL, 0.0));
-    EXPECT_EQ("play", Key(kL, -1.0));
-    EXPECT_EQ("shuttle -2.000000", Key(kL, -4.0)) << "fast reverse halves";
-    EXPECT_EQ("shuttle -1.000000", Key(kL, -2.0));
-
-    EXPECT_EQ("play", Key(kJ, 2.0)) << "forward halves down to play";
-    EXPECT_EQ("play", Key(kJ, 3.9));
-    EXPECT_EQ("shuttle 4.000000", Key(kJ, 8.0));
-    EXPECT_EQ("shuttle 2.500000", Key(kJ, 5.0)) << "a halving keeps the fraction";
-    EXPECT_EQ("shuttle -2.500000", Key(kL, -5.0));
-    EXPECT_EQ("reverse play", Key(kJ, 1.0));
-    EXPECT_EQ("reverse play", Key(kJ, 0.5)) << "truncated toward zero";
-    EXPECT_EQ("shuttle -16.000000", Key(kJ, -8.0));
-    EXPECT_EQ("nothing", Key(kJ, -16.0));
-}
-
-TEST(ExportKeys, SpaceAndTheFixedKeys)
-{
-    EXPECT_EQ("play", Key(kSpace, 0.05));
-    EXPECT_EQ("play", Key(kSpace, -0.05));
-    EXPECT_EQ("still", Key(kSpace, 0.06));
-    EXPECT_EQ("still", Key(kSpace, 1.0));
-    EXPECT_EQ("step back", Key(kLeft, 3.0));
-    EXPECT_EQ("step forward", Key(kRight, 3.0));
-    EXPECT_EQ("play", Key(kUp, -3.0));
-    EXPECT_EQ("reverse play", Key(kDown, 3.0));
-    EXPECT_EQ("still", Key(kK, 3.0));
-    EXPECT_EQ("nothing", Key(14, 0.0));
-    EXPECT_EQ("nothing", Key(kL, 1e300)) << "a speed no int holds";
+    const struct {
+        int key;
+        double speed;
+        const char* action;
+    } cases[] = {
+        // L: no faster than 16 times play; a fast reverse halves, keeping any fraction.
+        {kL, 16.0, "nothing"}, {kL, 8.0, "shuttle 16.000000"}, {kL, 0.0, "play"}, {kL, -1.0, "play"},
+        {kL, -4.0, "shuttle -2.000000"}, {kL, -2.0, "shuttle -1.000000"}, {kL, -5.0, "shuttle -2.500000"},
+        {kL, 1e300, "nothing"},
+        // J: forward halves down to play, truncated toward zero below it.
+        {kJ, 2.0, "play"}, {kJ, 3.9, "play"}, {kJ, 8.0, "shuttle 4.000000"}, {kJ, 5.0, "shuttle 2.500000"},
+        {kJ, 1.0, "reverse play"}, {kJ, 0.5, "reverse play"}, {kJ, -8.0, "shuttle -16.000000"},
+        {kJ, -16.0, "nothing"},
+        {kSpace, 0.05, "play"}, {kSpace, -0.05, "play"}, {kSpace, 0.06, "still"}, {kSpace, 1.0, "still"},
+        {kLeft, 3.0, "step back"}, {kRight, 3.0, "step forward"}, {kUp, -3.0, "play"},
+        {kDown, 3.0, "reverse play"}, {kK, 3.0, "still"}, {14, 0.0, "nothing"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.action, Describe(HotKeyAction(c.key, c.speed))) << "key " << c.key << " at " << c.speed;
 }
 
 } // namespace

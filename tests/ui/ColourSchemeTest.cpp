@@ -1,9 +1,7 @@
 // The brightness read from the editor's preference file, and the greys,
 // brushes and pens the dialogs are drawn with.
-#include "editor/PluginController.h"
 #include "support/BuildPaths.h"
 #include "ui/ColourScheme.h"
-#include "support/DialogDriving.h"
 #include "ui/DrawingObjects.h"
 
 #include <gtest/gtest.h>
@@ -108,23 +106,6 @@ TEST(ColourScheme, RebuildingReplacesAndReleasingDeletesEveryObject)
     EXPECT_EQ(RGB(187, 187, 187), s.faceColour) << "colours stay";
     ReleaseColourScheme(&s);
     EXPECT_EQ(before, LiveDrawingObjects());
-}
-
-TEST(ColourScheme, ControllerSchemeFollowsTheEditorsPreferenceFile)
-{
-    PluginController controller;
-    {
-        PreferenceFile prefs("100");
-        BuildColourScheme(&controller);
-        EXPECT_EQ(219, Level(controller.colourScheme.faceColour));
-    }
-    {
-        // Without a file the brightness is 50 itself, lighter than the middle.
-        PreferenceFile none(nullptr);
-        BuildColourScheme(&controller);
-        EXPECT_EQ(192, Level(controller.colourScheme.faceColour));
-    }
-    ReleaseColourScheme(&controller.colourScheme);
 }
 
 } // namespace

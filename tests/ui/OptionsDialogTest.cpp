@@ -8,7 +8,7 @@
 #include "support/PortSemaphores.h"
 #include "support/Screenshot.h"
 #include "support/DialogDriving.h"
-#include "ui/DrawingObjects.h"
+#include "ui/DrawingCanvas.h"
 #include "ui/OptionsDialog.h"
 #include "support/DeckRackFixture.h"
 
@@ -193,46 +193,16 @@ TEST_F(OptionsDialog, PortThatCannotBeActivatedShowsNotActive)
     CloseHandle(held);
 }
 
-TEST_F(OptionsDialog, CheckBoxTogglesAndIsRepaintedEachTime)
-{
-    const ColourScheme& s = controller.colourScheme;
-    // The check mark's pixel (7, 2) and the box's gradient line beneath it.
-    auto markPixel = [&] { return PixelOf(IDC_EMBEDDED_TC, 7, 2); };
-    Run({
-        [&] {
-            EXPECT_EQ(0, controller.persisted.embeddedTcCapture);
-            COLORREF unchecked = markPixel();
-            Click(Dialog(), IDC_EMBEDDED_TC);
-            EXPECT_EQ(1, controller.persisted.embeddedTcCapture);
-            EXPECT_EQ(s.checkMark[kLookNormal][22], markPixel());
-            Click(Dialog(), IDC_EMBEDDED_TC);
-            EXPECT_EQ(0, controller.persisted.embeddedTcCapture);
-            EXPECT_EQ(unchecked, markPixel());
-            Click(Dialog(), IDC_EMBEDDED_TC);
-            Click(Dialog(), IDC_OPTIONS_OK);
-        },
-    });
-    EXPECT_EQ(1, block.embeddedTcCapture);
-}
-
 TEST_F(OptionsDialog, OffsetEntryClampsToThirtyFrames)
 {
-    auto enter = [&](const char* typed) {
-        return [this, typed] {
-            HWND entry = OtherDialog(Dialog());
-            ASSERT_NE(nullptr, entry) << "the offset entry did not open";
-            SetDlgItemTextA(entry, IDC_ENTRY_FIELD, typed);
-            Click(entry, IDC_ENTRY_OK);
-        };
-    };
     Run({
         [&] { Click(Dialog(), IDC_OFFSET_VALUE); },
-        enter("45"),
         [&] {
-            EXPECT_EQ("30", Text(Dialog(), IDC_OFFSET_VALUE));
-            Click(Dialog(), IDC_OFFSET_VALUE);
+            HWND entry = OtherDialog(Dialog());
+            ASSERT_NE(nullptr, entry) << "the offset entry did not open";
+            SetDlgItemTextA(entry, IDC_ENTRY_FIELD, "-31");
+            Click(entry, IDC_ENTRY_OK);
         },
-        enter("-31"),
         [&] {
             EXPECT_EQ("-30", Text(Dialog(), IDC_OFFSET_VALUE));
             Click(Dialog(), IDC_OPTIONS_OK);
@@ -243,63 +213,68 @@ TEST_F(OptionsDialog, OffsetEntryClampsToThirtyFrames)
 
 TEST_F(OptionsDialog, OpensOverTheEditorOrCentredOnTheScreen)
 {
-    int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    int screenHeight = GetSystemMetrics(SM_CYSCREEN);
     HWND host = CreateWindowA("STATIC", "editor", WS_POPUP | WS_VISIBLE, 100, 100, 600, 500, nullptr, nullptr,
                               nullptr, nullptr);
-    auto centreOf = [](HWND window) {
-        RECT r;
-        GetWindowRect(window, &r);
-        return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    };
     auto closeAt = [&](POINT want) {
         return [&, want] {
-            POINT got = centreOf(Dialog());
-            EXPECT_NEAR(want.x, got.x, 1);
-            EXPECT_NEAR(want.y, got.y, 1);
+            RECT r;
+            GetWindowRect(Dialog(), &r);
+            EXPECT_NEAR(want.x, (r.left + r.right) / 2, 1);
+            EXPECT_NEAR(want.y, (r.top + r.bottom) / 2, 1);
             Click(Dialog(), IDC_OPTIONS_CANCEL);
         };
     };
     Run({closeAt(POINT{400, 350})}, host);
     // Centred over the editor it would leave the screen.
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
     SetWindowPos(host, nullptr, screenWidth - 150, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    Run({closeAt(POINT{screenWidth / 2, screenHeight / 2})}, host);
+    Run({closeAt(POINT{screenWidth / 2, GetSystemMetrics(SM_CYSCREEN) / 2})}, host);
     DestroyWindow(host);
 }
 
-TEST_F(OptionsDialog, DrawnInTheSchemeOfTheEditorsBrightness)
+// The check box is repainted on each click, not left to the next paint.
+TEST_F(OptionsDialog, DrawnInTheSchemeOfTheEditorsBrightnessAndTheCheckBoxRepaintedOnEachClick)
 {
-    for (const char* value : {"50", "100"}) {
-        PreferenceFile prefs(value);
+    const struct {
+        const char* value;
+        int level;
+    } cases[] = {{"50", 166}, {"100", 219}, {nullptr, 192}};  // no file: 50 itself, not the middle
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value ? c.value : "no preference file");
+        PreferenceFile prefs(c.value);
+        const int32_t was = controller.persisted.embeddedTcCapture;
         Run({
             [&] {
                 const ColourScheme& s = controller.colourScheme;
                 RECT client;
                 GetClientRect(Dialog(), &client);
-                int level = std::strcmp(value, "50") == 0 ? 166 : 219;
-                EXPECT_EQ(RGB(level, level, level), s.faceColour);
-                EXPECT_EQ(s.faceColour, PixelOf(0, 6, client.bottom - 8)) << "face at " << value;
-                LOGPEN border = {};
-                GetObjectA(s.borderPen, sizeof border, &border);
-                EXPECT_EQ(border.lopnColor, PixelOf(0, 0, client.bottom / 2)) << "frame at " << value;
-                // The status text is drawn in the text colour on the face.
+                EXPECT_EQ(RGB(c.level, c.level, c.level), s.faceColour);
+                EXPECT_EQ(s.faceColour, PixelOf(0, 6, client.bottom - 8));
+                EXPECT_EQ(Of(s.borderPen), PixelOf(0, 0, client.bottom / 2)) << "frame";
                 RECT status;
                 GetClientRect(GetDlgItem(Dialog(), IDC_STATUS_TEXT), &status);
-                bool text = false;
-                bool face = false;
+                bool text = false, face = false;
                 for (int x = 0; x < status.right; ++x) {
                     for (int y = 0; y < status.bottom; ++y) {
-                        COLORREF c = PixelOf(IDC_STATUS_TEXT, x, y);
-                        text |= c == s.textColour;
-                        face |= c == s.faceColour;
+                        const COLORREF colour = PixelOf(IDC_STATUS_TEXT, x, y);
+                        text |= colour == s.textColour;
+                        face |= colour == s.faceColour;
                     }
                 }
-                EXPECT_TRUE(text && face) << "status text at " << value;
+                EXPECT_TRUE(text && face) << "status text in the text colour on the face";
+                // The check mark's pixel (7, 2).
+                const COLORREF before = PixelOf(IDC_EMBEDDED_TC, 7, 2);
                 Click(Dialog(), IDC_EMBEDDED_TC);
-                EXPECT_EQ(s.checkMark[kLookNormal][22], PixelOf(IDC_EMBEDDED_TC, 7, 2));
-                Click(Dialog(), IDC_OPTIONS_CANCEL);
+                EXPECT_EQ(!was, controller.persisted.embeddedTcCapture);
+                EXPECT_EQ(!was, PixelOf(IDC_EMBEDDED_TC, 7, 2) == s.checkMark[kLookNormal][22]);
+                Click(Dialog(), IDC_EMBEDDED_TC);
+                EXPECT_EQ(was, controller.persisted.embeddedTcCapture);
+                EXPECT_EQ(before, PixelOf(IDC_EMBEDDED_TC, 7, 2));
+                Click(Dialog(), IDC_EMBEDDED_TC);
+                Click(Dialog(), IDC_OPTIONS_OK);
             },
         });
+        EXPECT_EQ(!was, block.embeddedTcCapture);
     }
 }
 

@@ -23,13 +23,11 @@ void DrawButton(Canvas& canvas, const ColourScheme& s, const char* text, UINT st
 
 TEST(ShuttlePosition, EqualBandsClampedAtBothEnds)
 {
-    EXPECT_EQ(1, ShuttlePositionAt(150, 0));
-    EXPECT_EQ(1, ShuttlePositionAt(150, -40));
-    EXPECT_EQ(8, ShuttlePositionAt(150, 75));
-    EXPECT_EQ(15, ShuttlePositionAt(150, 149));
-    EXPECT_EQ(15, ShuttlePositionAt(150, INT32_MAX));
-    EXPECT_EQ(8, ShuttlePositionAt(0, 10));
-    EXPECT_EQ(8, ShuttlePositionAt(-5, 10));
+    const struct {
+        int32_t width, x, position;
+    } cases[] = {{150, 0, 1}, {150, -40, 1}, {150, 75, 8}, {150, 149, 15}, {150, INT32_MAX, 15}, {0, 10, 8}, {-5, 10, 8}};
+    for (const auto& c : cases)
+        EXPECT_EQ(c.position, ShuttlePositionAt(c.width, c.x)) << c.width << " wide at " << c.x;
     int32_t last = 1; // every position reached, in order
     for (int32_t x = 0; x < 3000; ++x) {
         const int32_t position = ShuttlePositionAt(3000, x);
@@ -62,12 +60,15 @@ TEST(DrawnShuttleBar, ThumbAtTheEndsAndCentreOnTheSlidersTrack)
         }
         EXPECT_EQ(5 + c.left, left);
         EXPECT_EQ(5 + c.left + 15, right);
-        EXPECT_EQ(Of(s.textPen), canvas.At(c.left < 67 ? 150 : 10, 12)) << "track's middle line";
+        const int clear = c.left < 67 ? 150 : 10;
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(Of(i == 0 ? s.shadowPen : i == 1 ? s.textPen : s.lightPen), canvas.At(clear, 11 + i)) << "track line " << i;
         EXPECT_EQ(kUntouched, canvas.At(80, 22));
     }
     Canvas disabled(170, 26);
     disabled.Draw([&] { DrawShuttleBar(s, disabled.dc, {5, 2, 155, 22}, false, 8); });
-    EXPECT_EQ(Of(s.greyTextPen), disabled.At(20, 12));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(Of(i == 1 ? s.greyTextPen : s.lightPen), disabled.At(20, 11 + i)) << "grey track line " << i;
     EXPECT_EQ(Of(s.checkBoxFrame[kLookDisabled]), disabled.At(5 + 67, 9));
 }
 

@@ -1,6 +1,6 @@
 // The editor's deck commands through xDevice, against virtual decks: what
-// reaches the deck, what the record reports, and settings that outlive a
-// session.
+// reaches the deck, what the record reports, settings that outlive a
+// session, and decks that answer with rubbish.
 #include "editor/DeckReport.h"
 #include "port/DeviceControlPort.h"
 #include "port/ModuleGlobals.h"
@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <random>
+#include <string>
 
 namespace {
 
@@ -26,6 +28,12 @@ DWORD WINAPI AbortAfterAMoment(LPVOID flag)
 
 class HostCommands : public EditorTest {
 protected:
+    void TearDown() override
+    {
+        EditorTest::TearDown();
+        host.positionListener = nullptr;
+    }
+
     // Status as the editor polls it; the mode it reports.
     int16_t Status()
     {
@@ -263,6 +271,121 @@ TEST_F(HostCommands, ChosenSettingsSurviveCleanupAndRestart)
     EXPECT_EQ(25, record.frameRate);
     EXPECT_EQ(0, std::memcmp(&restored, &gController->persisted.ports[0], sizeof restored));
     ASSERT_EQ(0, Call(kSelectorCleanup));
+}
+
+// Frames in a day of 30 drop frame, the decks' and the ports' default.
+constexpr int32_t kDayFrames = 2589408;
+DWORD gLocateStart = 0;
+
+// Ends a locate from the position display, since a deck that never reads
+// its time would otherwise hold the cue for its stall time.
+extern "C" void AbortLocateSoon(int32_t, int32_t)
+{
+    if (GetTickCount() - gLocateStart > 300)
+        InterlockedExchange(&HostEnvironment::Instance().abortRequested, 1);
+}
+
+// Every call comes back soon, what the record reports is usable, texts stay
+// in their buffers, the port's lock is free, and a deck that answers well
+// again is read again.
+TEST_F(HostCommands, DecksAnsweringRubbishLeaveEveryCallBoundedAndDefined)
+{
+    const struct {
+        const char* name;
+        uint32_t seed, garble, truncate, overlong;
+    } cases[] = {
+        // 4290 and 27338 give, as their first reply, a time block with a good
+        // checksum and no time of day in it (hours 25 and 26).
+        {"random 4290", 4290, 0, 0, 0}, {"random 27338", 27338, 0, 0, 0}, {"random 1", 1, 0, 0, 0},
+        {"random 20261206", 20261206, 0, 0, 0}, {"random 0xBADC0DE", 0xBADC0DE, 0, 0, 0},
+        {"garble 2", 0, 2, 0, 0}, {"truncate 3", 0, 0, 3, 0}, {"overlong 2", 0, 0, 0, 2},
+        {"garble 3 truncate 5 overlong 7", 0, 3, 5, 7},
+    };
+    auto reported = [&]() -> std::string {
+        if (record.mode < 0 || record.mode > 19)
+            return "mode " + std::to_string(record.mode);
+        if (record.frameRate != 30 || record.dropFrame != 1)
+            return "rate " + std::to_string(record.frameRate) + " drop " + std::to_string(record.dropFrame);
+        if (record.timecode < 0 || record.timecode >= kDayFrames)
+            return "timecode " + std::to_string(record.timecode);
+        return "";
+    };
+    // The lock is free when a setting behind it can be made; the texts are
+    // read into buffers of their documented sizes with guard bytes after.
+    auto portWrong = []() -> std::string {
+        DeviceControlPort* port = gController->CurrentPort();
+        int32_t mode = 0;
+        port->GetEditMode(&mode);
+        if (port->SetEditMode(mode) != 0)
+            return "the port's lock is held";
+        char text[18 + 4];
+        std::memset(text, 0x5A, sizeof text);
+        port->GetTimecodeText(text);
+        if (text[12] != 0x5A || !std::memchr(text, 0, 12))
+            return "timecode text past its 12 bytes";
+        std::memset(text, 0x5A, sizeof text);
+        port->GetStatusText(text);
+        if (text[18] != 0x5A || !std::memchr(text, 0, 18))
+            return "status text past its 18 bytes";
+        return "";
+    };
+    static const int16_t kModes[] = {0, 1, 2, 3, 4, 5, 6, 9, 10, 11, 12, 13, 17, 18};
+    host.positionListener = AbortLocateSoon;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        sim::DeckSettings deck;
+        deck.faults.randomSeed = c.seed;
+        deck.faults.garbleEvery = c.garble;
+        deck.faults.truncateEvery = c.truncate;
+        deck.faults.overlongEvery = c.overlong;
+        ConfigureDecks(deck);
+        std::mt19937 random(c.seed + 17 * c.garble + 31 * c.truncate);
+        // Initialise reads the deck's time first.
+        ASSERT_EQ(0, Call(kSelectorInitialise));
+        ASSERT_NE(nullptr, gController);
+        EXPECT_EQ("", reported()) << "Initialise";
+        int locates = 0;
+        const DWORD start = GetTickCount();
+        for (int op = 0; op < 300 && GetTickCount() - start < 1500; ++op) {
+            InterlockedExchange(&host.abortRequested, 0);
+            gLocateStart = GetTickCount();
+            switch (random() % 8) {
+            case 0: Execute(2, kModes[random() % (sizeof kModes / sizeof kModes[0])]); break;
+            case 1: Execute(3, 0, int32_t(random() % kDayFrames)); break;
+            case 2: Execute(5, int16_t(int(random() % 201) - 100)); break;
+            case 3:
+                if (++locates <= 2)
+                    Execute(4, 0, int32_t(random() % kDayFrames), int16_t(random() % 300));
+                break;
+            case 4: Call(kSelectorReleasePorts); break;
+            default: break;
+            }
+            ASSERT_LT(GetTickCount() - gLocateStart, record.command == 4 ? 15000u : 3000u)
+                << "op " << op << " command " << record.command;
+            ASSERT_EQ("", portWrong()) << "op " << op << " command " << record.command;
+            const DWORD before = GetTickCount();
+            ASSERT_EQ(0, Execute(1));
+            ASSERT_LT(GetTickCount() - before, 3000u) << "status after op " << op;
+            ASSERT_EQ("", reported()) << "status after op " << op;
+            ASSERT_EQ("", portWrong()) << "status after op " << op;
+        }
+
+        // Stopped first: a deck still seeking a cue the rubbish sent reports
+        // no mode of its own, and the last one reported is echoed.
+        SetFaults(sim::DeckFaults{});
+        InterlockedExchange(&host.abortRequested, 0);
+        Sleep(50);
+        gController->CurrentPort()->Stop();
+        bool readAgain = false;
+        for (int attempt = 0; attempt < 3 && !readAgain; ++attempt) {
+            Call(kSelectorReleasePorts);  // the next status reads the deck
+            record.mode = 0;
+            Execute(1);
+            readAgain = record.mode != kModeOffline && reported().empty();
+        }
+        EXPECT_TRUE(readAgain) << reported() << ", mode " << record.mode;
+        ASSERT_EQ(0, Call(kSelectorCleanup));
+    }
 }
 
 } // namespace

@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -235,26 +234,6 @@ TEST_F(EntryTest, RestartReplacesAForeignBlockWithAFreshOne)
     EXPECT_EQ(0u, fresh->mark) << "a fresh block holds no settings";
     static const PersistedSettings zero = {};
     EXPECT_EQ(0, std::memcmp(&zero, fresh, sizeof zero)) << "nothing of the allocator's left";
-}
-
-// Whatever the editor hands back, the module neither crashes nor leaks.
-TEST_F(EntryTest, RandomSettingsBlocksAreSurvived)
-{
-    std::mt19937 random(20261206);
-    for (int round = 0; round < 300; ++round) {
-        PersistedSettings block;
-        auto* bytes = reinterpret_cast<uint8_t*>(&block);
-        for (size_t i = 0; i < sizeof block; ++i)
-            bytes[i] = static_cast<uint8_t>(random());
-        const uint32_t marks[] = {kSettingsMark, kPreviousSettingsMark, block.mark, 0};
-        block.mark = marks[round % 4];
-        GiveSettings(block);
-        const int16_t result = Call(round % 3 == 0 ? kSelectorSetup : kSelectorRestart);
-        ASSERT_EQ(0, result) << "round " << round;
-        Call(kSelectorExecute);
-        ASSERT_EQ(1, Call(kSelectorCleanup)) << "round " << round;
-        ASSERT_EQ(0u, host.LiveHandleCount()) << "round " << round;
-    }
 }
 
 TEST_F(EntryTest, SetupWithNothingSetUpAndReleaseLeaveTheBlockAlone)
