@@ -2,7 +2,6 @@
 // waits) as the simulated driver receives them, and what the interface
 // makes of any answer. Playback's calls (mappings, DMA, circulation) have no
 // caller in the module; closing undoes them (BoardOpen).
-#include "board/AutoCirculateCommand.h"
 #include "board/BoardTypes.h"
 #include "board/CBrixBoard.h"
 #include "support/RackFixture.h"
@@ -139,28 +138,6 @@ TEST_F(DriverCalls, RefusedSubscriptionLeavesNoEvent)
     EXPECT_FALSE(MarkedHandleIsOpen(event)) << "the kept event is closed with the board";
 }
 
-TEST_F(DriverCalls, WaitsSleepWithoutAnEventAndCountOnlySignalledWaits)
-{
-    OpenBoard(0x2000);
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
-    EXPECT_FALSE(board_.WaitForInterrupt(12, 5));
-    QueryPerformanceCounter(&end);
-    const double elapsedMs = 1000.0 * (end.QuadPart - start.QuadPart) / frequency.QuadPart;
-    EXPECT_GE(elapsedMs, 4.0) << "a type without a slot still takes its time-out";
-    EXPECT_FALSE(board_.WaitForInterrupt(16, 0));
-
-    ASSERT_TRUE(board_.ConfigureInterrupt(true, 3));
-    ASSERT_TRUE(board_.ConfigureSubscription(true, 3, board_.InterruptEvent(3)));
-    EXPECT_FALSE(board_.WaitForInterrupt(3, 1));
-    EXPECT_EQ(0u, board_.WaitCount(3));
-    Rack().RaiseInterrupt(0, 3);
-    EXPECT_TRUE(board_.WaitForInterrupt(3, 2000));
-    EXPECT_EQ(1u, board_.WaitCount(3));
-    EXPECT_EQ(0u, board_.WaitCount(2));
-}
-
 // However the driver answers, the interface writes only into the caller's
 // own buffers, and only after a success.
 TEST_F(DriverCalls, AnswersStayInsideTheCallersBuffers)
@@ -172,12 +149,6 @@ TEST_F(DriverCalls, AnswersStayInsideTheCallersBuffers)
         uint32_t words[256];
         uint32_t after;
     } bitFile;
-    struct {
-        uint32_t before;
-        uint32_t words[40];
-        uint32_t after;
-    } transferStatus;
-    CirculateTransferRecord transfer = {};
 
     for (sim::FaultMode mode : {sim::FaultMode::Garbage, sim::FaultMode::ShortOutput,
                                 sim::FaultMode::Fail}) {
@@ -186,7 +157,6 @@ TEST_F(DriverCalls, AnswersStayInsideTheCallersBuffers)
         fault.mode = mode;
         Rack().AddFault(fault);
         bitFile.before = bitFile.after = kGuard;
-        transferStatus.before = transferStatus.after = kGuard;
         for (uint32_t& word : bitFile.words)
             word = 1;
         const bool bitFileRead = board_.DriverGetBitFileInformation(bitFile.words, 0);
@@ -195,18 +165,11 @@ TEST_F(DriverCalls, AnswersStayInsideTheCallersBuffers)
             EXPECT_EQ(1u, bitFile.words[255]);
         }
 
-        AutoCirculateCommand command = {};
-        command.command = kCirculateTransfer;
-        command.status = &transfer;
-        command.transferStatus = transferStatus.words;
-        board_.AutoCirculate(&command);
         uint32_t value = 0;
         board_.ReadRegister(kRegisterBoardId, &value, 0xFFFFFFFF, 0);
 
         EXPECT_EQ(kGuard, bitFile.before);
         EXPECT_EQ(kGuard, bitFile.after);
-        EXPECT_EQ(kGuard, transferStatus.before);
-        EXPECT_EQ(kGuard, transferStatus.after);
         EXPECT_TRUE(board_.IsOpen());
     }
     Rack().ClearFaults();

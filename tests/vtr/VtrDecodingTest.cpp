@@ -184,18 +184,4 @@ TEST_F(VtrDecoding, TimeIsMaskedAndOnlyAWholeTimeBlockCounts)
     EXPECT_STREQ("Deck Refused Command (Unknown Command, Checksum Error)", control->LastError());
 }
 
-TEST_F(VtrDecoding, AReplyThatRunsOnEndsWithTheBlockItsFirstByteAnnounces)
-{
-    Bytes flood(200, 0x10);
-    SetReplies(statusReply_, speedReply_, flood);
-    char text[12];
-    EXPECT_FALSE(control->GetTimecode(text));
-    EXPECT_EQ(3, control->ReplyCount()) << "10 announces no data: a block of three";
-
-    // The rest of the flood is dropped before the next packet goes out.
-    Sleep(80);
-    SetReplies(statusReply_, speedReply_, Block({0x74, 0x04, 0x00, 0x00, 0x00, 0x01}));
-    EXPECT_EQ("01;00;00;00", Timecode());
-}
-
 }  // namespace
