@@ -93,6 +93,10 @@ TEST_F(VtrDecoding, ModeTextsInTheirOrderOfDecision)
     EXPECT_EQ("Tape Out", Mode());
     Status({{1, 0x22}});
     EXPECT_EQ("Stop", Mode());
+    Status({{1, 0x01}});
+    EXPECT_EQ("Play", Mode());
+    Status({{1, 0x03}});
+    EXPECT_EQ("Record", Mode()) << "recording keeps PLAY set";
     Status({{1, 0x04}, {4, 0x01}});
     EXPECT_EQ("Fast Forward", Mode());
     Status({{1, 0x90}, {2, 0x0B}});
