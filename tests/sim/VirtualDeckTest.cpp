@@ -1,6 +1,6 @@
 // The virtual deck driven by bytes as a controller drives a deck: framing
-// and refusals, senses, the transport and its status bits, an insert edit
-// on its record point, and the faults it can show. Builds natively too.
+// and refusals, senses, the transport and its status bits, and an insert
+// edit on its record point. Builds natively too.
 #include "support/DeckClient.h"
 
 #include "sim/deck/DeckTimecode.h"
@@ -75,35 +75,6 @@ TEST(VirtualDeck, SenseRepliesAreLaidOutAsADecksAre)
     EXPECT_DOUBLE_EQ(log.back().ms - log[log.size() - 2].ms, 1.0) << "the default latency";
 }
 
-TEST(VirtualDeck, EditPointsAreSetSensedAndReset)
-{
-    DeckClient c;
-    const Bytes none = {0, 0, 0, 0}, in = {0x40, 0x10, 0x00, 0x01}, out = {0x40, 0x20, 0x00, 0x01};
-    const Bytes here = {0x40, 0x00, 0x00, 0x01};
-    // Each step, then status D3's low nibble and the four point senses.
-    const struct {
-        Bytes command;
-        uint8_t setBits;
-        Bytes points[4];
-    } steps[] = {
-        {Cat({0x44, 0x14}, TimeData(1, 0, 10, 0)), 0x01, {in, none, none, none}},
-        {Cat({0x44, 0x15}, TimeData(1, 0, 20, 0)), 0x03, {in, out, none, none}},
-        {{0x40, 0x12}, 0x07, {in, out, here, none}},  // audio in entry: where the tape stands
-        {{0x40, 0x20}, 0x06, {none, out, here, none}},
-    };
-    for (const auto& step : steps) {
-        c.Command(step.command);
-        EXPECT_EQ(c.Status()[3] & 0x0F, step.setBits) << "after " << Hex(step.command);
-        for (uint8_t point = 0; point < 4; ++point) {
-            const uint8_t cmd2 = static_cast<uint8_t>(0x10 + point);
-            EXPECT_EQ(Hex(c.Send({0x60, cmd2})), Hex(WithChecksum(Cat({0x74, cmd2}, step.points[point]))))
-                << "after " << Hex(step.command);
-        }
-    }
-    c.Command({0x44, 0x31, 0x00, 0x05, 0x00, 0x00});
-    EXPECT_EQ(Hex(c.Send({0x60, 0x31})), "74 31 00 05 00 00 AA") << "the preroll as preset";
-}
-
 TEST(VirtualDeck, StatusBitsFollowTheTransport)
 {
     DeckClient c;
@@ -151,9 +122,8 @@ TEST(VirtualDeck, CueParksOnTheFrameAndPlayKeepsTheFrameRateInEveryFormat)
             Bytes expect = target;
             if (f.dropFrame)
                 expect[0] = target == TimeData(1, 11, 0, 0) ? 0x42 : 0x40;  // after the gap
-            EXPECT_EQ(Hex(c.Time()), Hex(expect)) << f.name;
             c.Wait(500);
-            EXPECT_EQ(Hex(c.Time()), Hex(expect)) << f.name << ": drifted off the cue point";
+            EXPECT_EQ(Hex(c.Time()), Hex(expect)) << f.name << ": parked off the cue point";
         }
         const int64_t start = c.Frame();
         c.Command({0x20, 0x01});
@@ -170,7 +140,7 @@ struct EditRun {
     std::set<std::string> states;  // D1 and D7 bit 0 as status read them
 };
 
-EditRun RunAutoEdit(DeckClient& c, const Bytes& preset, bool preview)
+EditRun RunAutoEdit(DeckClient& c, const Bytes& preset)
 {
     for (const Bytes& b : {Bytes{0x40, 0x41}, Bytes{0x44, 0x31, 0x00, 0x02, 0x00, 0x00},
                            Cat({0x44, 0x14}, TimeData(1, 0, 10, 0)), Cat({0x44, 0x15}, TimeData(1, 0, 20, 0)), preset,
@@ -180,7 +150,7 @@ EditRun RunAutoEdit(DeckClient& c, const Bytes& preset, bool preview)
     c.Command({0x20, 0x00});
     EditRun run;
     run.startMs = c.now;
-    c.Command({0x20, static_cast<uint8_t>(preview ? 0x40 : 0x42)});
+    c.Command({0x20, 0x42});
     for (int i = 0; i < 2000; ++i, c.Wait(5)) {
         const Bytes status = c.Status();
         if (status[1] == 0xA0)
@@ -199,7 +169,7 @@ TEST(VirtualDeck, AutoEditRecordsExactlyInToOutOnThePresetChannels)
     const sim::TapeFormat& f = FormatOf(TapeFormatId::Df30);
     const int64_t in = sim::FrameOf(f, {1, 0, 10, 0, false}), out = sim::FrameOf(f, {1, 0, 20, 0, false});
     DeckClient c;
-    const EditRun run = RunAutoEdit(c, {0x41, 0x30, 0x53}, false);
+    const EditRun run = RunAutoEdit(c, {0x41, 0x30, 0x53});
     ASSERT_EQ(c.Transport().Segments().size(), 1u);
     const sim::RecordedSegment seg = c.Transport().Segments()[0];
     EXPECT_EQ(seg.first, in);
@@ -213,68 +183,6 @@ TEST(VirtualDeck, AutoEditRecordsExactlyInToOutOnThePresetChannels)
     EXPECT_GE(preroll, 60 * f.FrameMs());
     EXPECT_LE(preroll, 61 * f.FrameMs() + 10);
     EXPECT_EQ(c.Frame(), out + 2 * 30) << "parked two seconds past the out point";
-
-    DeckClient preview;
-    RunAutoEdit(preview, {0x41, 0x30, 0x53}, true);
-    EXPECT_TRUE(preview.Transport().Segments().empty());
-    EXPECT_EQ(preview.Frame(), c.Frame()) << "a preview runs the same course";
-
-    DeckClient crash;
-    const int64_t start = crash.Frame();
-    crash.Command({0x20, 0x02});
-    crash.Wait(10 * f.FrameMs() + 1);
-    crash.Command({0x20, 0x00});
-    ASSERT_EQ(crash.Transport().Segments().size(), 1u);
-    EXPECT_EQ(crash.Transport().Segments()[0].last - crash.Transport().Segments()[0].first, 9);
-    EXPECT_EQ(crash.Transport().Segments()[0].first, start);
-    EXPECT_EQ(crash.Transport().Segments()[0].channels, sim::kAllChannels);
-}
-
-TEST(VirtualDeck, FaultsShowOnTheWire)
-{
-    const auto with = [](void (*set)(sim::DeckFaults&)) {
-        sim::DeckSettings s;
-        set(s.faults);
-        return s;
-    };
-    DeckClient silent(with([](sim::DeckFaults& f) { f.silent = true; }));
-    EXPECT_TRUE(silent.Send({0x20, 0x01}).empty());
-    silent.Wait(100);
-    EXPECT_EQ(silent.Transport().Mode(), sim::TransportMode::Playing) << "a silent deck still obeys";
-    DeckClient naks(with([](sim::DeckFaults& f) { f.nakAll = true; }));
-    EXPECT_EQ(Hex(naks.Send({0x61, 0x0C, 0x01})), "11 12 01 24");
-    DeckClient noisy(with([](sim::DeckFaults& f) { f.truncateEvery = 2, f.garbleEvery = 3; }));
-    EXPECT_EQ(noisy.Send({0x20, 0x00}).size(), 3u);
-    EXPECT_EQ(noisy.Send({0x61, 0x0C, 0x01}).size(), 3u) << "second: cut in half";
-    EXPECT_NE(Hex(noisy.Send({0x20, 0x00})), "10 01 11") << "third: garbled";
-    DeckClient overlong(with([](sim::DeckFaults& f) { f.overlongEvery = 1; }));
-    EXPECT_EQ(overlong.Send({0x20, 0x00}).size(), 43u) << "the ack runs on past its checksum";
-    DeckClient unplugged(with([](sim::DeckFaults& f) { f.unplugAfterMs = 50; }));
-    unplugged.Command({0x20, 0x01});
-    unplugged.Wait(60);
-    EXPECT_TRUE(unplugged.Send({0x20, 0x00}).empty());
-}
-
-TEST(VirtualDeck, TimecodeLabelsRoundTripAndDropFrameSkipsItsLabels)
-{
-    for (TapeFormatId id : kAllFormats) {
-        const sim::TapeFormat& f = FormatOf(id);
-        for (int64_t frame : {int64_t(0), int64_t(1799), int64_t(1800), int64_t(17981), int64_t(17982),
-                              f.DayFrames() - 1}) {
-            const sim::TimeLabel l = sim::LabelOf(f, frame);
-            EXPECT_TRUE(sim::IsValidLabel(f, l)) << f.name << " frame " << frame;
-            EXPECT_EQ(sim::FrameOf(f, l), frame) << f.name << " " << sim::LabelText(f, l);
-        }
-    }
-    const sim::TapeFormat& df = FormatOf(TapeFormatId::Df30);
-    EXPECT_EQ(df.DayFrames(), 2589408);
-    EXPECT_EQ(sim::FrameText(df, 1800), "00;01;00;02");
-    EXPECT_EQ(sim::FrameText(df, 17982), "00;10;00;00");
-    // The second tape frame of a double-rate pair carries the field flag.
-    const sim::TapeFormat& p60 = FormatOf(TapeFormatId::Ndf60);
-    uint8_t data[4];
-    sim::EncodeTimeData(p60, sim::LabelOf(p60, sim::FrameOf(p60, {1, 0, 0, 0, false}) + 1), data);
-    EXPECT_EQ(data[1], 0x80);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 
 #include "board/BoardTypes.h"
 
-#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <thread>
@@ -288,28 +287,6 @@ TEST_F(SerialLink, MisbehavingDecksFailEveryExchangeInTimeAndAreReadAgainOnceWel
     const double took = MsSince(unsubscribed);
     EXPECT_GE(took, 14.0);
     EXPECT_LT(took, 500.0);
-}
-
-TEST_F(SerialLink, ABoardThatKeepsInterruptingWithNothingToReadCannotHoldAnExchange)
-{
-    sim::DeckFaults silent;
-    silent.silent = true;
-    SetFaults(silent);
-    ASSERT_TRUE(control->ActivateControl());
-    std::atomic<bool> done{false};
-    std::thread noise([&] {
-        while (!done) {
-            Rack().RaiseInterrupt(0, kInterruptUartReceive);
-            Sleep(1);
-        }
-    });
-    const auto start = Clock::now();
-    EXPECT_FALSE(control->Play());
-    const double took = MsSince(start);
-    done = true;
-    noise.join();
-    EXPECT_EQ(0, control->ReplyCount());
-    EXPECT_LT(took, 3000.0);
 }
 
 }  // namespace

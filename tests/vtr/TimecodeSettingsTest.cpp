@@ -95,33 +95,17 @@ TEST_F(TimecodeSettings, RefusedValuesLeaveEverythingAsItWas)
     EXPECT_EQ(3u, Settings().formatIndex);
 }
 
-// Any index, signed or huge, against each setter's bound: refused exactly
-// past it, and the settings in effect are always a row of the tables.
-TEST_F(TimecodeSettings, EveryIndexIsJudgedByItsBoundAndLeavesATableRow)
+// Any index, signed or huge, is refused exactly past each setter's bound.
+TEST_F(TimecodeSettings, EveryIndexIsJudgedByItsBound)
 {
-    const uint32_t indexes[] = {0, 2, 3, 6, 7, 15, 16, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF};
-    for (uint32_t index : indexes) {
-        for (int setter = 0; setter < 4; ++setter) {
-            ControlSettings record = Settings();
-            record.formatIndex = setter == 0 ? index : 1;
-            record.sourceIndex = setter == 0 ? index % 4 : 1;
-            const bool ok = setter == 0   ? control->ApplyControlSettings(&record)
-                            : setter == 1 ? control->SetTimecodeFormat(index)
-                            : setter == 2 ? control->SetTimecodeSource(index)
-                                          : control->SetPreroll(index);
-            const uint32_t bound = setter == 0 ? 6 : setter == 1 ? 6 : setter == 2 ? 2 : 15;
-            const bool within = index <= bound && (setter != 0 || index % 4 <= 2);
-            EXPECT_EQ(within, ok) << "setter " << setter << " index " << index;
-
-            const ControlSettings s = Settings();
-            TimecodeFormat row;
-            char source[32];
-            ASSERT_TRUE(control->GetTimecodeFormatInfo(s.formatIndex, &row)) << s.formatIndex;
-            ASSERT_TRUE(control->GetTimecodeSourceName(s.sourceIndex, source)) << s.sourceIndex;
-            EXPECT_LE(s.prerollSeconds, 15u);
-            EXPECT_EQ(0, std::memcmp(&row, &s.format, sizeof row)) << "format " << s.formatIndex;
-            EXPECT_STREQ(source, s.sourceName);
-        }
+    for (uint32_t index : {0u, 2u, 3u, 6u, 7u, 15u, 16u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu}) {
+        ControlSettings record = Settings();
+        record.formatIndex = index;
+        record.sourceIndex = 1;
+        EXPECT_EQ(index <= 6, control->ApplyControlSettings(&record)) << index;
+        EXPECT_EQ(index <= 6, control->SetTimecodeFormat(index)) << index;
+        EXPECT_EQ(index <= 2, control->SetTimecodeSource(index)) << index;
+        EXPECT_EQ(index <= 15, control->SetPreroll(index)) << index;
         TimecodeFormat row;
         std::memset(&row, 'x', sizeof row);
         EXPECT_EQ(index < 7, control->GetTimecodeFormatInfo(index, &row)) << index;

@@ -93,6 +93,10 @@ TEST_F(VtrDecoding, ModeTextsInTheirOrderOfDecision)
     EXPECT_EQ("Tape Out", Mode());
     Status({{1, 0x22}});
     EXPECT_EQ("Stop", Mode());
+    Status({{1, 0x01}});
+    EXPECT_EQ("Play", Mode());
+    Status({{1, 0x03}});
+    EXPECT_EQ("Record", Mode()) << "recording keeps PLAY set";
     Status({{1, 0x04}, {4, 0x01}});
     EXPECT_EQ("Fast Forward", Mode());
     Status({{1, 0x90}, {2, 0x0B}});
@@ -182,20 +186,6 @@ TEST_F(VtrDecoding, TimeIsMaskedAndOnlyAWholeTimeBlockCounts)
     SetReplies(statusReply_, speedReply_, Block({0x11, 0x12, 0x05}));
     control->GetTimecode(text);
     EXPECT_STREQ("Deck Refused Command (Unknown Command, Checksum Error)", control->LastError());
-}
-
-TEST_F(VtrDecoding, AReplyThatRunsOnEndsWithTheBlockItsFirstByteAnnounces)
-{
-    Bytes flood(200, 0x10);
-    SetReplies(statusReply_, speedReply_, flood);
-    char text[12];
-    EXPECT_FALSE(control->GetTimecode(text));
-    EXPECT_EQ(3, control->ReplyCount()) << "10 announces no data: a block of three";
-
-    // The rest of the flood is dropped before the next packet goes out.
-    Sleep(80);
-    SetReplies(statusReply_, speedReply_, Block({0x74, 0x04, 0x00, 0x00, 0x00, 0x01}));
-    EXPECT_EQ("01;00;00;00", Timecode());
 }
 
 }  // namespace
