@@ -5,7 +5,6 @@
 #include "support/ExportFixture.h"
 #include "resources/DialogIds.h"
 #include "tools/hostkit/MessageBoxWatcher.h"
-#include "support/Screenshot.h"
 
 #include <memory>
 
@@ -233,12 +232,10 @@ TEST_F(ExportDialog, LooksInBothPhases)
     RunSettings({
         [&] {
             UpdateWindow(Dialog());
-            SaveScreenshot(Dialog(), "export-print-to-video");
             Port().SetEditMode(1);
             Port().SetVideoFlag(1);
             LoadExportControls(&controller, Dialog(), &Port());
             UpdateWindow(Dialog());
-            SaveScreenshot(Dialog(), "export-insert-edit");
             Click(Dialog(), IDC_EXPORT_RECORD);
         },
     });
@@ -250,7 +247,6 @@ TEST_F(ExportDialog, LooksInBothPhases)
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(Dialog(), IDC_EXPORT_RECORD)));
     SendMessageA(Dialog(), WM_HOTKEY, kHotKeyK, 0);
     EXPECT_EQ(1.0, DeckSpeed()) << "no key moves the deck during an edit";
-    SaveScreenshot(Dialog(), "export-recording");
     SendMessageA(Dialog(), WM_COMMAND, MAKEWPARAM(IDC_EXPORT_RECORD, BN_CLICKED), 0);
     EXPECT_EQ(nullptr, Dialog());
 }

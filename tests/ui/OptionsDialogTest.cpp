@@ -6,7 +6,6 @@
 #include "editor/PluginController.h"
 #include "resources/DialogIds.h"
 #include "support/PortSemaphores.h"
-#include "support/Screenshot.h"
 #include "support/DialogDriving.h"
 #include "ui/DrawingCanvas.h"
 #include "ui/OptionsDialog.h"
@@ -88,12 +87,10 @@ TEST_F(OptionsDialog, ListsWhatTheBoardsOfferAndOkKeepsTheChoices)
             EXPECT_EQ("LTC", Text(Dialog(), IDC_SOURCE_SELECTOR));
             EXPECT_TRUE(IsWindowEnabled(GetDlgItem(Dialog(), IDC_FORMAT_SELECTOR)));
             EXPECT_FALSE(IsWindowVisible(GetDlgItem(Dialog(), IDC_OFFSET_VALUE)));
-            SaveScreenshot(Dialog(), "options");
             Click(Dialog(), IDC_FORMAT_SELECTOR);
             EXPECT_EQ(7, controller.dropDown.ItemCount());
             EXPECT_TRUE(controller.dropDownOpen && controller.dropDownHeld);
             UpdateWindow(DropDownWindow());
-            SaveScreenshot(Dialog(), "options-dropdown-open");
             PressRow(Dialog(), IDC_FORMAT_SELECTOR, kFormat25);
         },
         [&] {
@@ -181,7 +178,6 @@ TEST_F(OptionsDialog, PortThatCannotBeActivatedShowsNotActive)
             EXPECT_FALSE(IsWindowEnabled(GetDlgItem(Dialog(), IDC_SOURCE_SELECTOR)));
             EXPECT_FALSE(IsWindowEnabled(GetDlgItem(Dialog(), IDC_OFFSET_VALUE)));
             EXPECT_TRUE(IsWindowEnabled(GetDlgItem(Dialog(), IDC_BOARD_SELECTOR)));
-            SaveScreenshot(Dialog(), "options-not-active");
             // Freed meanwhile: the next activation of the dialog takes it.
             ReleaseSemaphore(held, 1, nullptr);
             SendMessageA(Dialog(), WM_ACTIVATE, WA_CLICKACTIVE, 0);

@@ -2,7 +2,6 @@
 // Ok takes and that Cancel leaves the parameters alone.
 #include "editor/PluginController.h"
 #include "resources/DialogIds.h"
-#include "support/Screenshot.h"
 #include "support/DialogDriving.h"
 #include "ui/DrawingObjects.h"
 #include "ui/SetTimeDialog.h"
@@ -74,7 +73,6 @@ TEST_F(SetTime, NumberEntryPreviewsTheTypedNumberClamped)
             EXPECT_EQ("0", Typed("abc"));
             EXPECT_EQ("12", Typed("  12x"));
             EXPECT_EQ("-30", Typed("-31"));
-            SaveScreenshot(dialog, "set-time-number");
         },
         [] { Click(CurrentDialog(), IDC_ENTRY_OK); },
     });
@@ -99,7 +97,6 @@ TEST_F(SetTime, TimecodeEntryNormalisesTheTypedDigits)
             EXPECT_EQ("00;00;12;24", Typed("1234"));
             EXPECT_EQ("12;34;56;28", Typed("123456789"));
             EXPECT_EQ("01;02;03;04", Typed("01:02:03:04"));
-            SaveScreenshot(dialog, "set-time-timecode");
         },
         [] { Click(CurrentDialog(), IDC_ENTRY_OK); },
     });
