@@ -16,7 +16,6 @@
 #include <cstring>
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -47,66 +46,56 @@ std::vector<Module> Modules()
     return modules;
 }
 
-// A PE file as it lies on disk, of either width.
-class PeFile {
-public:
-    explicit PeFile(std::vector<uint8_t> bytes) : bytes_(std::move(bytes))
+// A PE file as it lies on disk, of either width; no file header if it is none.
+struct PeFile {
+    explicit PeFile(const std::string& path)
     {
+        ReadBytes(path, bytes);
         const auto* dos = At<IMAGE_DOS_HEADER>(0);
-        if (!dos || dos->e_magic != IMAGE_DOS_SIGNATURE)
-            return;
-        const auto* signature = At<DWORD>(dos->e_lfanew);
-        file_ = At<IMAGE_FILE_HEADER>(dos->e_lfanew + 4);
-        const size_t optional = dos->e_lfanew + 4 + sizeof(IMAGE_FILE_HEADER);
+        const auto* signature = dos ? At<DWORD>(dos->e_lfanew) : nullptr;
+        const size_t optional = dos ? dos->e_lfanew + 4 + sizeof(IMAGE_FILE_HEADER) : 0;
         const auto* magic = At<WORD>(optional);
-        if (!signature || *signature != IMAGE_NT_SIGNATURE || !file_ || !magic)
+        if (!signature || dos->e_magic != IMAGE_DOS_SIGNATURE || *signature != IMAGE_NT_SIGNATURE || !magic)
             return;
-        magic_ = *magic;
-        directories_ = optional + (magic_ == IMAGE_NT_OPTIONAL_HDR64_MAGIC
-                                       ? offsetof(IMAGE_OPTIONAL_HEADER64, DataDirectory)
-                                       : offsetof(IMAGE_OPTIONAL_HEADER32, DataDirectory));
-        sections_ = optional + file_->SizeOfOptionalHeader;
+        file = At<IMAGE_FILE_HEADER>(dos->e_lfanew + 4);
+        directories = optional + (*magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC
+                                      ? offsetof(IMAGE_OPTIONAL_HEADER64, DataDirectory)
+                                      : offsetof(IMAGE_OPTIONAL_HEADER32, DataDirectory));
+        sections = optional + file->SizeOfOptionalHeader;
     }
 
-    bool Valid() const { return file_ && magic_; }
-    WORD Machine() const { return file_->Machine; }
-    WORD Characteristics() const { return file_->Characteristics; }
-
-    IMAGE_DATA_DIRECTORY Directory(int which) const
+    template <typename T>
+    const T* At(size_t offset) const
     {
-        const auto* d = At<IMAGE_DATA_DIRECTORY>(directories_ + which * sizeof(IMAGE_DATA_DIRECTORY));
-        return d ? *d : IMAGE_DATA_DIRECTORY{};
+        return offset + sizeof(T) <= bytes.size() ? reinterpret_cast<const T*>(bytes.data() + offset) : nullptr;
     }
-
     // What lies at a relative virtual address, or null outside every section.
     template <typename T>
     const T* AtRva(DWORD rva) const
     {
-        for (WORD i = 0; i < file_->NumberOfSections; ++i) {
-            const auto* s = At<IMAGE_SECTION_HEADER>(sections_ + i * sizeof(IMAGE_SECTION_HEADER));
+        for (WORD i = 0; i < file->NumberOfSections; ++i) {
+            const auto* s = At<IMAGE_SECTION_HEADER>(sections + i * sizeof(IMAGE_SECTION_HEADER));
             if (s && rva >= s->VirtualAddress && rva < s->VirtualAddress + s->SizeOfRawData)
                 return At<T>(s->PointerToRawData + (rva - s->VirtualAddress));
         }
         return nullptr;
     }
+    template <typename T>
+    const T* Directory(int which) const
+    {
+        const auto* d = At<IMAGE_DATA_DIRECTORY>(directories + which * sizeof(IMAGE_DATA_DIRECTORY));
+        return d ? AtRva<T>(d->VirtualAddress) : nullptr;
+    }
     std::string TextAtRva(DWORD rva) const
     {
         const char* text = AtRva<char>(rva);
-        return text ? std::string(text, strnlen(text, bytes_.size() - (text - Base()))) : "<outside the image>";
+        return text ? std::string(text, strnlen(text, bytes.data() + bytes.size() - reinterpret_cast<const uint8_t*>(text)))
+                    : "<outside the image>";
     }
 
-private:
-    const char* Base() const { return reinterpret_cast<const char*>(bytes_.data()); }
-    template <typename T>
-    const T* At(size_t offset) const
-    {
-        return offset + sizeof(T) <= bytes_.size() ? reinterpret_cast<const T*>(bytes_.data() + offset) : nullptr;
-    }
-
-    std::vector<uint8_t> bytes_;
-    const IMAGE_FILE_HEADER* file_ = nullptr;
-    WORD magic_ = 0;
-    size_t directories_ = 0, sections_ = 0;
+    std::vector<uint8_t> bytes;
+    const IMAGE_FILE_HEADER* file = nullptr;
+    size_t directories = 0, sections = 0;
 };
 
 class ModuleImageTest : public ::testing::TestWithParam<Module> {
@@ -141,18 +130,12 @@ void Put32(std::vector<uint8_t>& out, uint32_t v)
 }
 
 // A four-character code lies in the file as a little-endian number.
-void PutCode(std::vector<uint8_t>& out, const char (&code)[5])
-{
-    Put32(out, (uint32_t(uint8_t(code[0])) << 24) | (uint32_t(uint8_t(code[1])) << 16) |
-                   (uint32_t(uint8_t(code[2])) << 8) | uint8_t(code[3]));
-}
+uint32_t Code(const char (&c)[5]) { return uint32_t(uint8_t(c[0])) << 24 | uint8_t(c[1]) << 16 | uint8_t(c[2]) << 8 | uint8_t(c[3]); }
 
 void PutProperty(std::vector<uint8_t>& out, const char (&key)[5], const std::vector<uint8_t>& data)
 {
-    PutCode(out, "8BIM");
-    PutCode(out, key);
-    Put32(out, 0);
-    Put32(out, static_cast<uint32_t>(data.size()));
+    for (uint32_t v : {Code("8BIM"), Code(key), 0u, uint32_t(data.size())})
+        Put32(out, v);
     out.insert(out.end(), data.begin(), data.end());
     out.insert(out.end(), (4 - data.size() % 4) % 4, 0);
 }
@@ -164,15 +147,12 @@ TEST_P(ModuleImageTest, PropertyListAndDisplayNameAreExact)
     pascalName.insert(pascalName.end(), name.begin(), name.end());
     pascalName.push_back(0);
 
-    std::vector<uint8_t> kind;
-    PutCode(kind, "DevC");
-    std::vector<uint8_t> server;
+    std::vector<uint8_t> kind, server;
+    Put32(kind, Code("DevC"));
     Put32(server, 3);
 
     // The same list on both targets, but for the entry a 64-bit editor needs.
-    std::vector<uint8_t> expected = {1, 0};
-    Put32(expected, 0);
-    Put32(expected, GetParam().is64 ? 7 : 6);
+    std::vector<uint8_t> expected = {1, 0, 0, 0, 0, 0, uint8_t(GetParam().is64 ? 7 : 6), 0, 0, 0};
     PutProperty(expected, "kind", kind);
     PutProperty(expected, "name", pascalName);
     PutProperty(expected, "eMNA", pascalName);
@@ -202,15 +182,12 @@ TEST_P(ModuleImageTest, PropertyListAndDisplayNameAreExact)
 
 TEST_P(ModuleImageTest, ExportsUnderItsOwnNameAndImportsOnlyTheSystem)
 {
-    std::vector<uint8_t> bytes;
-    ReadBytes(GetParam().path, bytes);
-    const PeFile image(std::move(bytes));
-    ASSERT_TRUE(image.Valid()) << GetParam().path << " is no PE image";
-    EXPECT_EQ(GetParam().is64 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386, image.Machine());
-    EXPECT_TRUE(image.Characteristics() & IMAGE_FILE_DLL);
+    const PeFile image(GetParam().path);
+    ASSERT_NE(nullptr, image.file) << GetParam().path << " is no PE image";
+    EXPECT_EQ(GetParam().is64 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386, image.file->Machine);
+    EXPECT_TRUE(image.file->Characteristics & IMAGE_FILE_DLL);
 
-    const IMAGE_DATA_DIRECTORY exports = image.Directory(IMAGE_DIRECTORY_ENTRY_EXPORT);
-    const auto* directory = image.AtRva<IMAGE_EXPORT_DIRECTORY>(exports.VirtualAddress);
+    const auto* directory = image.Directory<IMAGE_EXPORT_DIRECTORY>(IMAGE_DIRECTORY_ENTRY_EXPORT);
     ASSERT_NE(nullptr, directory);
     EXPECT_EQ("DeviceQuorSerial.prm", image.TextAtRva(directory->Name));
     std::set<std::string> names;
@@ -229,8 +206,7 @@ TEST_P(ModuleImageTest, ExportsUnderItsOwnNameAndImportsOnlyTheSystem)
 
     const std::set<std::string> system = {"kernel32.dll", "user32.dll", "gdi32.dll", "setupapi.dll",
                                           "shell32.dll",  "advapi32.dll", "msvcrt.dll"};
-    const IMAGE_DATA_DIRECTORY imports = image.Directory(IMAGE_DIRECTORY_ENTRY_IMPORT);
-    const auto* entry = image.AtRva<IMAGE_IMPORT_DESCRIPTOR>(imports.VirtualAddress);
+    const auto* entry = image.Directory<IMAGE_IMPORT_DESCRIPTOR>(IMAGE_DIRECTORY_ENTRY_IMPORT);
     ASSERT_NE(nullptr, entry);
     for (; entry->Name; ++entry) {
         std::string dll = image.TextAtRva(entry->Name);

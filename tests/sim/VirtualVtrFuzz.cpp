@@ -25,6 +25,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <numeric>
 #include <string>
 
 namespace {
@@ -52,35 +53,31 @@ std::string Hex(const std::vector<uint8_t>& bytes)
     return s;
 }
 
-// Hours past 23 and the last variants are labels a configuration may give
-// but no tape has.
-sim::TimeLabel StartOf(uint8_t b, const sim::TapeFormat& format)
-{
-    sim::TimeLabel l;
-    l.hours = b & 0x1Fu;
-    if (b & 0x20)  // the hour's last frame
-        l = {l.hours, 59, 59, uint32_t(format.base - 1), format.doubleRate};
-    if (b & 0x40)  // dropped in drop frame
-        l.minutes = 1;
-    if (b & 0x80)
-        l.frames = format.base;
-    return l;
-}
-
 // Switches: bits 0-2 format, 3 tape out, 4 local, 5 record inhibit,
-// 6-7 latency.
+// 6-7 latency. Start: bits 0-4 hours, 5 the hour's last frame, 6 minute 1
+// (dropped in drop frame), 7 frames one past the last; hours past 23 and the
+// last two are labels a configuration may give but no tape has.
 sim::DeckSettings SettingsOf(const uint8_t* data, size_t size)
 {
-    const uint8_t switches = size > 0 ? data[0] : 0x03;
+    const uint8_t switches = size > 0 ? data[0] : 0x03, start = size > 1 ? data[1] : 0x01;
     sim::DeckSettings s;
     s.format = kFormats[(switches & 7) % 7];
     s.tapeIn = (switches & 0x08) == 0;
     s.remote = (switches & 0x10) == 0;
     s.recordInhibit = (switches & 0x20) != 0;
     s.latencyMs = kLatenciesMs[switches >> 6];
-    s.start = StartOf(size > 1 ? data[1] : 0x01, sim::FormatOf(s.format));
+    const sim::TapeFormat& format = sim::FormatOf(s.format);
+    s.start.hours = start & 0x1Fu;
+    if (start & 0x20)
+        s.start = {s.start.hours, 59, 59, uint32_t(format.base - 1), format.doubleRate};
+    if (start & 0x40)
+        s.start.minutes = 1;
+    if (start & 0x80)
+        s.start.frames = format.base;
     return s;
 }
+
+uint8_t Sum(const uint8_t* first, const uint8_t* last) { return uint8_t(std::accumulate(first, last, 0)); }
 
 class Session {
 public:
@@ -148,10 +145,7 @@ private:
         std::vector<uint8_t> block{Take()};
         for (size_t n = 1u + (block[0] & 0x0Fu); n > 0 && pos_ < size_; --n)
             block.push_back(Take());
-        uint8_t sum = 0;
-        for (uint8_t b : block)
-            sum = static_cast<uint8_t>(sum + b);
-        block.push_back(sum);
+        block.push_back(Sum(block.data(), block.data() + block.size()));
         // A whole block on a quiet line, its bytes within the time-out, is
         // answered once, when its last byte is in.
         const bool answered = block.size() == 3u + (block[0] & 0x0Fu) && std::isinf(vtr_.NextDueMs()) &&
@@ -226,15 +220,11 @@ private:
                     bytes.c_str(), r.startMs, cause, latencyMs_);
             if (i > 0 && r.startMs < replies[i - 1].startMs)
                 Fail("reply %s starts before the one handed out ahead of it", bytes.c_str());
-            const size_t block = r.bytes.empty() ? 0 : 3u + (r.bytes[0] & 0x0Fu);
-            const size_t length = r.bytes.size();
+            const size_t block = r.bytes.empty() ? 0 : 3u + (r.bytes[0] & 0x0Fu), length = r.bytes.size();
             if (length == 0 || length != block)
                 Fail("reply %s: its first byte gives %zu bytes", bytes.c_str(), block);
-            uint8_t sum = 0;
-            for (size_t j = 0; j + 1 < length; ++j)
-                sum = static_cast<uint8_t>(sum + r.bytes[j]);
-            if (sum != r.bytes[length - 1])
-                Fail("reply %s: checksum should be %02X", bytes.c_str(), sum);
+            if (Sum(&r.bytes[0], &r.bytes[length - 1]) != r.bytes[length - 1])
+                Fail("reply %s: checksum wrong", bytes.c_str());
         }
     }
 
@@ -242,8 +232,7 @@ private:
     // the heads (VITC: the frame its reader holds above its speed).
     void CheckTimeData(const DeckReply& r)
     {
-        if (r.bytes.size() != 7 ||
-            r.bytes[0] != 0x74 || (r.bytes[1] != 0x04 && r.bytes[1] != 0x06))
+        if (r.bytes.size() != 7 || r.bytes[0] != 0x74 || (r.bytes[1] != 0x04 && r.bytes[1] != 0x06))
             return;
         const sim::DeckTransport& t = vtr_.Transport(now_);
         sim::TimeLabel label;
@@ -271,17 +260,14 @@ private:
         const int64_t frame = t.Frame(now_);
         if (frame < 0 || frame >= days)
             Fail("the heads are on frame %lld, off the day of %lld frames", (long long)frame, (long long)days);
+        using M = sim::TransportMode;
         const double speed = t.Speed();
-        if (!(std::fabs(speed) <= sim::kMaxTapeSpeed))
-            Fail("speed %g", speed);
-        const sim::TransportMode mode = t.Mode();
-        const bool parked = mode == sim::TransportMode::TapeOut || mode == sim::TransportMode::Ejecting ||
-                            mode == sim::TransportMode::Stopped || mode == sim::TransportMode::CuedUp;
-        if (parked && speed != 0)
+        const M mode = t.Mode();
+        const bool parked = mode == M::TapeOut || mode == M::Ejecting || mode == M::Stopped || mode == M::CuedUp;
+        if (!(std::fabs(speed) <= sim::kMaxTapeSpeed) || (parked && speed != 0))
             Fail("mode %d at speed %g", static_cast<int>(mode), speed);
-        const double next = t.NextEventMs();
-        if (!(next > now_))
-            Fail("the transport's next event at %.4f ms is not after now", next);
+        if (!(t.NextEventMs() > now_))
+            Fail("the transport's next event at %.4f ms is not after now", t.NextEventMs());
         const auto& segments = t.Segments();
         // Only the last segment can still grow.
         for (size_t i = checkedSegments_ > 0 ? checkedSegments_ - 1 : 0; i < segments.size(); ++i) {

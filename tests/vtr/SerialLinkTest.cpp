@@ -65,13 +65,24 @@ TEST_F(SerialLink, OpensDescribesActivatesOnceAndCloses)
     EXPECT_STREQ("None", control->LastError());
 }
 
-TEST_F(SerialLink, OpenFailuresLeaveTheBoardClosedWithTheirReason)
+TEST_F(SerialLink, OpeningAgainStartsWithTheUartOffAndFailuresLeaveTheBoardClosedWithTheirReason)
 {
+    ConfigureDecks(sim::DeckSettings{}, 2);
     control.reset(new CSerialVtrControl);
+    ASSERT_TRUE(control->OpenControl(Info(0), 0));
+    ASSERT_TRUE(control->Play());
+    ASSERT_TRUE(control->OpenControl(Info(1), 0));
+    EXPECT_FALSE(Rack().Uart(0).on) << "the board left behind is switched off";
+    EXPECT_FALSE(control->IsActivated());
+    EXPECT_TRUE(control->Play()) << "the new board's UART is switched on";
+    EXPECT_TRUE(Rack().Uart(1).on);
+
     BoardInfo missing = Info();
     missing.boardIndex = 5;
     EXPECT_FALSE(control->OpenControl(missing, 0));
     EXPECT_STREQ("Could Not Open Control", control->LastError());
+    EXPECT_FALSE(control->IsActivated());
+    EXPECT_FALSE(Rack().Uart(1).on);
 
     sim::RackConfig config = Rack().Configuration();
     config.boards[0].rs422 = false;
@@ -170,25 +181,6 @@ TEST_F(SerialLink, EveryLatencyTheProtocolAllowsIsUnderstoodAndALateReplyIsNotTa
     ASSERT_TRUE(control->GetMode(mode)) << "the late acknowledgement is dropped first";
     EXPECT_STREQ("Play", mode);
     EXPECT_STREQ("None", control->LastError());
-}
-
-TEST_F(SerialLink, OpeningAgainStartsWithTheUartOff)
-{
-    ConfigureDecks(sim::DeckSettings{}, 2);
-    control.reset(new CSerialVtrControl);
-    ASSERT_TRUE(control->OpenControl(Info(0), 0));
-    ASSERT_TRUE(control->Play());
-    ASSERT_TRUE(control->OpenControl(Info(1), 0));
-    EXPECT_FALSE(Rack().Uart(0).on) << "the board left behind is switched off";
-    EXPECT_FALSE(control->IsActivated());
-    EXPECT_TRUE(control->Play()) << "the new board's UART is switched on";
-    EXPECT_TRUE(Rack().Uart(1).on);
-
-    BoardInfo missing = Info();
-    missing.boardIndex = 5;
-    EXPECT_FALSE(control->OpenControl(missing, 0));
-    EXPECT_FALSE(control->IsActivated());
-    EXPECT_FALSE(Rack().Uart(1).on);
 }
 
 TEST(LineTurns, AreGrantedInTheOrderAskedAndAHolderThatNeverLetsGoCostsOnlyTheWait)

@@ -35,18 +35,18 @@ bool ReadSome(int fd, std::string* into, int ms)
     return true;
 }
 
-// The program with its stdout and stderr on pipes.
+// The program with its stdout and stderr on one pipe.
 class Program {
 public:
     explicit Program(const std::vector<std::string>& args)
     {
-        int out[2], err[2];
-        if (pipe(out) != 0 || pipe(err) != 0)
+        int out[2];
+        if (pipe(out) != 0)
             return;
         pid_ = fork();
         if (pid_ == 0) {
             dup2(out[1], 1);
-            dup2(err[1], 2);
+            dup2(out[1], 2);
             std::vector<char*> argv{const_cast<char*>(VTRDECK_PATH)};
             for (const std::string& a : args)
                 argv.push_back(const_cast<char*>(a.c_str()));
@@ -55,9 +55,7 @@ public:
             _exit(127);
         }
         close(out[1]);
-        close(err[1]);
         out_ = out[0];
-        err_ = err[0];
     }
     ~Program()
     {
@@ -66,7 +64,6 @@ public:
             waitpid(pid_, nullptr, 0);
         }
         close(out_);
-        close(err_);
     }
 
     std::string FirstLine()
@@ -76,51 +73,41 @@ public:
             ReadSome(out_, &output, 100);
         return output.substr(0, output.find('\n'));
     }
-    void Signal(int signal) { kill(pid_, signal); }
-    // Waits for the end, collecting the output; the exit status, or -1.
-    int Finish()
+    // Signals the end, waits for it and collects the output; the exit
+    // status, or -1.
+    int Stop()
     {
+        kill(pid_, SIGTERM);
         const auto until = Clock::now() + std::chrono::seconds(10);
-        while (Clock::now() < until && (ReadSome(out_, &output, 100) || ReadSome(err_, &errors, 0) ||
-                                        waitpid(pid_, &status_, WNOHANG) == 0))
+        while (Clock::now() < until && (ReadSome(out_, &output, 100) || waitpid(pid_, &status_, WNOHANG) == 0))
             status_ = -1;
-        while (ReadSome(out_, &output, 0) || ReadSome(err_, &errors, 0)) {
+        while (ReadSome(out_, &output, 0)) {
         }
         return status_ >= 0 && WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
     }
 
-    std::string output, errors;
+    std::string output;
 
 private:
     pid_t pid_ = -1;
-    int out_ = -1, err_ = -1;
+    int out_ = -1;
     int status_ = -1;
 };
 
 // A controller's end of the line.
 class Line {
 public:
-    explicit Line(int fd) : fd_(fd) {}
-    ~Line() { Close(); }
-    void Close()
-    {
-        if (fd_ >= 0)
-            close(fd_);
-        fd_ = -1;
-    }
-    bool Open() const { return fd_ >= 0; }
-    void Write(const Bytes& bytes) { ASSERT_EQ(write(fd_, bytes.data(), bytes.size()), ssize_t(bytes.size())); }
+    explicit Line(int fd) : fd(fd) {}
+    ~Line() { close(fd); }
+    void Write(const Bytes& bytes) { ASSERT_EQ(write(fd, bytes.data(), bytes.size()), ssize_t(bytes.size())); }
     // One whole reply block, by the count in its first byte; what came
     // within 500 ms otherwise.
     Bytes Reply()
     {
         std::string got;
         const auto until = Clock::now() + std::chrono::milliseconds(500);
-        while (Clock::now() < until) {
-            if (!got.empty() && got.size() >= 3u + (uint8_t(got[0]) & 0x0Fu))
-                break;
-            ReadSome(fd_, &got, 20);
-        }
+        while (Clock::now() < until && (got.empty() || got.size() < 3u + (uint8_t(got[0]) & 0x0Fu)))
+            ReadSome(fd, &got, 20);
         return Bytes(got.begin(), got.end());
     }
     Bytes Send(const Bytes& block)
@@ -129,31 +116,26 @@ public:
         return Reply();
     }
     void Command(const Bytes& block) { EXPECT_EQ(Hex(Send(block)), "10 01 11") << "for " << Hex(block); }
-    Bytes Status()
-    {
-        const Bytes r = Send({0x61, 0x20, 0x0A});
-        EXPECT_EQ(r.size(), 13u) << Hex(r);
-        return r.size() == 13 ? Bytes(r.begin() + 2, r.end() - 1) : Bytes(10, 0);
-    }
+    // The time-data bytes of a time sense, FF SS MM HH, as a hex text.
     std::string Time()
     {
         const Bytes r = Send({0x61, 0x0C, 0x01});
         return r.size() == 7 ? Hex(Bytes(r.begin() + 2, r.end() - 1)) : "no time: " + Hex(r);
     }
     // Polls status until the mask reads as wanted; false after `ms`.
-    bool AwaitStatus(int byte, uint8_t mask, uint8_t bits, int ms)
+    bool AwaitStatus(size_t byte, uint8_t mask, uint8_t bits, int ms)
     {
-        const auto until = Clock::now() + std::chrono::milliseconds(ms);
-        while (Clock::now() < until) {
-            if ((Status()[byte] & mask) == bits)
+        for (const auto until = Clock::now() + std::chrono::milliseconds(ms);;) {
+            const Bytes r = Send({0x61, 0x20, 0x0A});
+            if (r.size() == 13 && (r[2 + byte] & mask) == bits)
                 return true;
+            if (Clock::now() >= until)
+                return false;
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
-        return false;
     }
 
-private:
-    int fd_;
+    const int fd;
 };
 
 int ConnectTcp(const std::string& address)
@@ -215,9 +197,9 @@ TEST_P(VtrdeckSession, ServesAControllerAsADeckWould)
     Line(Connect(where)).Write({0x61, 0x0C});  // a controller gone in the middle of a block
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     Line line(Connect(where));
-    ASSERT_TRUE(line.Open());
+    ASSERT_GE(line.fd, 0);
     EXPECT_EQ(Hex(line.Send({0x00, 0x11})), "12 11 20 25 68") << "device type";
-    EXPECT_EQ(line.Status()[1], 0xA0) << "standby, stopped";
+    EXPECT_TRUE(line.AwaitStatus(1, 0xFF, 0xA0, 0)) << "standby, stopped";
     // A block in two writes: over TCP the second waits for the deck's
     // acknowledgement of the first, which must not take the deck's 10 ms.
     line.Write({0x61, 0x20});
@@ -252,8 +234,7 @@ TEST_P(VtrdeckSession, ServesAControllerAsADeckWould)
     EXPECT_TRUE(line.AwaitStatus(1, 0x02, 0x02, 5000)) << "recording";
     EXPECT_TRUE(line.AwaitStatus(1, 0x20, 0x20, 8000)) << "stopped after the postroll";
 
-    deck.Signal(SIGTERM);
-    EXPECT_EQ(deck.Finish(), 0) << deck.errors;
+    EXPECT_EQ(deck.Stop(), 0) << deck.output;
     EXPECT_NE(deck.output.find("  insert 01;00;12;00-01;00;12;09 V A1 A2 (frames"), std::string::npos)
         << "the tape log at the end:\n" << deck.output;
 }
