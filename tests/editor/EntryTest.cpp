@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -178,62 +179,67 @@ TEST_F(EntryTest, AllocationFailuresGiveMinusOneAndAClearedRecord)
     host.ResetRecord();
 }
 
-TEST_F(EntryTest, RestartNeedsABlock)
+// Whatever block the editor hands over, Restart writes nothing past it, and
+// what it hands back a second Restart takes exactly as it is.
+TEST_F(EntryTest, RestartKeepsUpgradesOrReplacesTheBlock)
 {
     EXPECT_EQ(-1, Call(kSelectorRestart)) << "no handle";
     char* empty = nullptr;
     record.settings = &empty;
     EXPECT_EQ(-1, Call(kSelectorRestart)) << "a handle without a block";
     EXPECT_EQ(&empty, record.settings) << "a handle not ours stays";
-    record.settings = nullptr;
     EXPECT_FALSE(SemaphoreExists(0)) << "nothing is set up on refusal";
-}
 
-TEST_F(EntryTest, RestartKeepsCurrentLayoutAndUpgradesPreviousInPlace)
-{
-    const PersistedSettings current = UsedSettings(kSettingsMark);
-    PersistedSettings* block = GiveSettings(current);
-    HostHandle handle = record.settings;
-    EXPECT_EQ(0, Call(kSelectorRestart));
-    ExpectOffline(record);
-    EXPECT_EQ(handle, record.settings) << "a failed set-up keeps the settings";
-    EXPECT_EQ(0, std::memcmp(&current, block, sizeof current)) << "stored settings untouched";
-    EXPECT_EQ(1, Call(kSelectorCleanup));
-    EXPECT_EQ(nullptr, record.settings);
-
-    const PersistedSettings previous = UsedSettings(kPreviousSettingsMark);
-    block = GiveSettings(previous);
-    handle = record.settings;
-    EXPECT_EQ(0, Call(kSelectorRestart));
-    EXPECT_EQ(handle, record.settings);
-    PersistedSettings expected = previous;
-    expected.mark = kSettingsMark;
+    PersistedSettings upgraded = UsedSettings(kPreviousSettingsMark), random;
+    upgraded.mark = kSettingsMark;
     for (int slot : {0, 2}) {
-        expected.ports[slot].mark = kSettingsMark;
-        expected.ports[slot].board.tag = 0x73;
-        expected.ports[slot].timecode.tag = 0x73;
+        upgraded.ports[slot].mark = kSettingsMark;
+        upgraded.ports[slot].board.tag = upgraded.ports[slot].timecode.tag = 0x73;
     }
-    EXPECT_EQ(0, std::memcmp(&expected, block, sizeof expected))
-        << "only the used port blocks are marked; nothing else changes";
-    for (int slot : {1, 3, 4, 5, 6, 7}) {
-        static const PortSettings zero = {};
-        EXPECT_EQ(0, std::memcmp(&zero, &block->ports[slot], sizeof zero)) << "slot " << slot;
+    std::mt19937 bytes(20260314);
+    for (size_t i = 0; i < sizeof random; ++i)
+        reinterpret_cast<unsigned char*>(&random)[i] = static_cast<unsigned char>(bytes());
+    PersistedSettings damaged = random;
+    damaged.mark = kSettingsMark;
+    const PersistedSettings fresh = {};
+    const struct {
+        const char* what;
+        PersistedSettings given;
+        bool kept;
+        const PersistedSettings& expected;
+    } cases[] = {
+        {"current layout, untouched", UsedSettings(kSettingsMark), true, UsedSettings(kSettingsMark)},
+        {"previous layout, only used slots marked", UsedSettings(kPreviousSettingsMark), true, upgraded},
+        {"foreign", UsedSettings(0x12345736), false, fresh},
+        {"random bytes", random, false, fresh},
+        {"damaged under the current mark", damaged, true, damaged},
+    };
+    constexpr size_t kGuard = 16;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        record.settings = host.NewHandle(sizeof(PersistedSettings) + kGuard);
+        const HostHandle handle = record.settings;
+        char* given = *handle;
+        std::memcpy(given, &c.given, sizeof c.given);
+        std::memset(given + sizeof c.given, 0xA5, kGuard);
+        EXPECT_EQ(0, Call(kSelectorRestart));
+        ExpectOffline(record);
+        ASSERT_NE(nullptr, record.settings);
+        // A replacement may land where the old one was; its size tells them apart.
+        EXPECT_EQ(int32_t(sizeof(PersistedSettings) + (c.kept ? kGuard : 0)), host.HandleSize(record.settings));
+        EXPECT_EQ(1u, host.LiveHandleCount()) << "a replaced handle is disposed";
+        if (c.kept) {
+            EXPECT_EQ(handle, record.settings);
+            EXPECT_EQ(std::string(kGuard, char(0xA5)), std::string(given + sizeof c.given, kGuard)) << "written past the block";
+        }
+        PersistedSettings handedBack;
+        std::memcpy(&handedBack, *record.settings, sizeof handedBack);
+        EXPECT_EQ(0, std::memcmp(&c.expected, &handedBack, sizeof handedBack));
+        EXPECT_EQ(0, Call(kSelectorRestart));
+        EXPECT_EQ(0, std::memcmp(&handedBack, *record.settings, sizeof handedBack)) << "handed back, taken as it is";
+        EXPECT_EQ(1, Call(kSelectorCleanup));
+        EXPECT_EQ(nullptr, record.settings);
     }
-}
-
-TEST_F(EntryTest, RestartReplacesAForeignBlockWithAFreshOne)
-{
-    PersistedSettings foreign = UsedSettings(0x12345736);
-    GiveSettings(foreign);
-    EXPECT_EQ(0, Call(kSelectorRestart));
-    ExpectOffline(record);
-    ASSERT_NE(nullptr, record.settings);
-    EXPECT_EQ(1u, host.LiveHandleCount()) << "the old handle is disposed, one new one kept";
-    EXPECT_EQ(static_cast<int32_t>(sizeof(PersistedSettings)), host.HandleSize(record.settings));
-    const PersistedSettings* fresh = reinterpret_cast<PersistedSettings*>(*record.settings);
-    EXPECT_EQ(0u, fresh->mark) << "a fresh block holds no settings";
-    static const PersistedSettings zero = {};
-    EXPECT_EQ(0, std::memcmp(&zero, fresh, sizeof zero)) << "nothing of the allocator's left";
 }
 
 TEST_F(EntryTest, SetupWithNothingSetUpAndReleaseLeaveTheBlockAlone)

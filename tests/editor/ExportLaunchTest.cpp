@@ -11,6 +11,7 @@
 #include "ui/DrawingObjects.h"
 
 #include <atomic>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -323,20 +324,34 @@ TEST_F(ExportLaunch, GivingUpThePortsOrCleaningUpDuringAnEditLeavesTheUartOff)
     }
 }
 
-// Closed, whole Print To Video runs and cancelled ones, after one of each
-// that makes the system's lasting objects (first dialog, box, thread).
-TEST_F(ExportLaunch, TwentyExportsLeaveNoHandleDrawingObjectOrHostMemory)
+// Closed, whole and cancelled Print To Video runs, and the module cleaned up
+// and set up again, after one of each that makes the system's lasting
+// objects (first dialog, box, thread, the rack's timer library).
+TEST_F(ExportLaunch, RepeatedUseLeavesNoHandleDrawingObjectOrHostMemory)
 {
     auto count = [&] { return std::vector<long>{OpenHandleCount(), LiveDrawingObjects(), long(host.LiveHandleCount())}; };
     std::vector<long> before;
-    for (int run = -3; run < 20; ++run) {
+    for (int run = -4; run < 24; ++run) {
         if (run == 0)
             before = count();
         SCOPED_TRACE(run);
         ResetEvent(event);
-        const int kind = (run + 3) % 3;
+        const int kind = (run + 4) % 4;
         if (kind == 0) {
             ASSERT_EQ(5, ExportCommand({[] { PostMessageA(CurrentDialog(), WM_CLOSE, 0, 0); }}));
+            continue;
+        }
+        if (kind == 3) {
+            // Every other time the editor hands back the block it kept.
+            PersistedSettings kept;
+            std::memcpy(&kept, *record.settings, sizeof kept);
+            ASSERT_EQ(0, Call(kSelectorCleanup));
+            record.settings = run / 4 % 2 ? host.NewHandle(sizeof kept) : nullptr;
+            if (record.settings)
+                std::memcpy(*record.settings, &kept, sizeof kept);
+            ASSERT_EQ(0, Call(record.settings ? kSelectorRestart : kSelectorInitialise));
+            ASSERT_EQ(0, ReadStatus()) << "the deck must be online";
+            ASSERT_EQ(0, Call(kSelectorReleasePorts));
             continue;
         }
         ASSERT_EQ(0, ExportCommand(StartTheEdit()));

@@ -7,6 +7,7 @@
 #include "support/PortSemaphores.h"
 #include "support/DeckRackFixture.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <memory>
@@ -148,7 +149,7 @@ TEST_F(PortFacade, NamedSemaphoreKeepsAPortActiveInOneOwnerOnly)
     EXPECT_EQ(0, other.Activate());
 }
 
-TEST_F(PortFacade, ColliderIsRefusedAtOnceAndNeitherThreadDeadlocks)
+TEST_F(PortFacade, ADeckCommandWhileAnotherThreadHoldsThePortsLockIsRefusedAtOnceAndSendsNothing)
 {
     // Steps take several exchanges each, so the worker holds the lock for
     // most of the time; the other thread must be turned away, not queued.
@@ -161,6 +162,7 @@ TEST_F(PortFacade, ColliderIsRefusedAtOnceAndNeitherThreadDeadlocks)
         }
     });
     int refused = 0, done = 0;
+    Drain();
     for (int i = 0; i < 200 && refused == 0; ++i) {
         const int32_t result = port->Play();
         (result == -2 ? refused : done)++;
@@ -170,6 +172,8 @@ TEST_F(PortFacade, ColliderIsRefusedAtOnceAndNeitherThreadDeadlocks)
     worker.join();
     EXPECT_GT(refused, 0);
     EXPECT_GT(workerCalls.load(), 0);
+    const std::vector<std::string> sent = Sent();
+    EXPECT_EQ(done, std::count(sent.begin(), sent.end(), "20 01 21")) << "a refused play reached the deck";
     // Both threads are gone and the lock is free again.
     EXPECT_EQ(0, port->SetTimecodeOffset(1));
 }

@@ -112,10 +112,21 @@ TEST_F(OptionsDialog, ListsWhatTheBoardsOfferAndOkKeepsTheChoices)
             EXPECT_EQ(1, controller.currentPort);
             EXPECT_EQ(board1, Text(Dialog(), IDC_BOARD_SELECTOR));
             EXPECT_EQ("Base 30 DF", Text(Dialog(), IDC_FORMAT_SELECTOR));
+            Click(Dialog(), IDC_OFFSET_VALUE);
+        },
+        [&] {
+            HWND entry = OtherDialog(Dialog());
+            ASSERT_NE(nullptr, entry) << "the offset entry did not open";
+            SetDlgItemTextA(entry, IDC_ENTRY_FIELD, "-31");
+            Click(entry, IDC_ENTRY_OK);
+        },
+        [&] {
+            EXPECT_EQ("-30", Text(Dialog(), IDC_OFFSET_VALUE)) << "clamped to thirty frames";
             Click(Dialog(), IDC_OPTIONS_OK);
         },
     });
     EXPECT_EQ(0, result);
+    EXPECT_EQ(-30, block.ports[1].timecodeOffset);
     EXPECT_EQ(1, block.selectedPort);
     EXPECT_EQ(uint32_t(kFormat25), block.ports[0].timecode.formatIndex);
     EXPECT_EQ(25000u, block.ports[0].timecode.format.rateNumerator);
@@ -189,24 +200,6 @@ TEST_F(OptionsDialog, PortThatCannotBeActivatedShowsNotActive)
     CloseHandle(held);
 }
 
-TEST_F(OptionsDialog, OffsetEntryClampsToThirtyFrames)
-{
-    Run({
-        [&] { Click(Dialog(), IDC_OFFSET_VALUE); },
-        [&] {
-            HWND entry = OtherDialog(Dialog());
-            ASSERT_NE(nullptr, entry) << "the offset entry did not open";
-            SetDlgItemTextA(entry, IDC_ENTRY_FIELD, "-31");
-            Click(entry, IDC_ENTRY_OK);
-        },
-        [&] {
-            EXPECT_EQ("-30", Text(Dialog(), IDC_OFFSET_VALUE));
-            Click(Dialog(), IDC_OPTIONS_OK);
-        },
-    });
-    EXPECT_EQ(-30, block.ports[0].timecodeOffset);
-}
-
 TEST_F(OptionsDialog, OpensOverTheEditorOrCentredOnTheScreen)
 {
     HWND host = CreateWindowA("STATIC", "editor", WS_POPUP | WS_VISIBLE, 100, 100, 600, 500, nullptr, nullptr,
@@ -231,47 +224,41 @@ TEST_F(OptionsDialog, OpensOverTheEditorOrCentredOnTheScreen)
 // The check box is repainted on each click, not left to the next paint.
 TEST_F(OptionsDialog, DrawnInTheSchemeOfTheEditorsBrightnessAndTheCheckBoxRepaintedOnEachClick)
 {
-    const struct {
-        const char* value;
-        int level;
-    } cases[] = {{"50", 166}, {"100", 219}, {nullptr, 192}};  // no file: 50 itself, not the middle
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.value ? c.value : "no preference file");
-        PreferenceFile prefs(c.value);
-        const int32_t was = controller.persisted.embeddedTcCapture;
-        Run({
-            [&] {
-                const ColourScheme& s = controller.colourScheme;
-                RECT client;
-                GetClientRect(Dialog(), &client);
-                EXPECT_EQ(RGB(c.level, c.level, c.level), s.faceColour);
-                EXPECT_EQ(s.faceColour, PixelOf(0, 6, client.bottom - 8));
-                EXPECT_EQ(Of(s.borderPen), PixelOf(0, 0, client.bottom / 2)) << "frame";
-                RECT status;
-                GetClientRect(GetDlgItem(Dialog(), IDC_STATUS_TEXT), &status);
-                bool text = false, face = false;
-                for (int x = 0; x < status.right; ++x) {
-                    for (int y = 0; y < status.bottom; ++y) {
-                        const COLORREF colour = PixelOf(IDC_STATUS_TEXT, x, y);
-                        text |= colour == s.textColour;
-                        face |= colour == s.faceColour;
-                    }
+    // Not the scheme of a brightness of 0, nor of no file at all.
+    PreferenceFile prefs("100");
+    const int32_t was = controller.persisted.embeddedTcCapture;
+    Run({
+        [&] {
+            const ColourScheme& s = controller.colourScheme;
+            RECT client;
+            GetClientRect(Dialog(), &client);
+            EXPECT_EQ(RGB(219, 219, 219), s.faceColour);
+            EXPECT_EQ(s.faceColour, PixelOf(0, 6, client.bottom - 8));
+            EXPECT_EQ(Of(s.borderPen), PixelOf(0, 0, client.bottom / 2)) << "frame";
+            RECT status;
+            GetClientRect(GetDlgItem(Dialog(), IDC_STATUS_TEXT), &status);
+            bool text = false, face = false;
+            for (int x = 0; x < status.right; ++x) {
+                for (int y = 0; y < status.bottom; ++y) {
+                    const COLORREF colour = PixelOf(IDC_STATUS_TEXT, x, y);
+                    text |= colour == s.textColour;
+                    face |= colour == s.faceColour;
                 }
-                EXPECT_TRUE(text && face) << "status text in the text colour on the face";
-                // The check mark's pixel (7, 2).
-                const COLORREF before = PixelOf(IDC_EMBEDDED_TC, 7, 2);
-                Click(Dialog(), IDC_EMBEDDED_TC);
-                EXPECT_EQ(!was, controller.persisted.embeddedTcCapture);
-                EXPECT_EQ(!was, PixelOf(IDC_EMBEDDED_TC, 7, 2) == s.checkMark[kLookNormal][22]);
-                Click(Dialog(), IDC_EMBEDDED_TC);
-                EXPECT_EQ(was, controller.persisted.embeddedTcCapture);
-                EXPECT_EQ(before, PixelOf(IDC_EMBEDDED_TC, 7, 2));
-                Click(Dialog(), IDC_EMBEDDED_TC);
-                Click(Dialog(), IDC_OPTIONS_OK);
-            },
-        });
-        EXPECT_EQ(!was, block.embeddedTcCapture);
-    }
+            }
+            EXPECT_TRUE(text && face) << "status text in the text colour on the face";
+            // The check mark's pixel (7, 2).
+            const COLORREF before = PixelOf(IDC_EMBEDDED_TC, 7, 2);
+            Click(Dialog(), IDC_EMBEDDED_TC);
+            EXPECT_EQ(!was, controller.persisted.embeddedTcCapture);
+            EXPECT_EQ(!was, PixelOf(IDC_EMBEDDED_TC, 7, 2) == s.checkMark[kLookNormal][22]);
+            Click(Dialog(), IDC_EMBEDDED_TC);
+            EXPECT_EQ(was, controller.persisted.embeddedTcCapture);
+            EXPECT_EQ(before, PixelOf(IDC_EMBEDDED_TC, 7, 2));
+            Click(Dialog(), IDC_EMBEDDED_TC);
+            Click(Dialog(), IDC_OPTIONS_OK);
+        },
+    });
+    EXPECT_EQ(!was, block.embeddedTcCapture);
 }
 
 } // namespace
