@@ -21,7 +21,7 @@ const char kSuccessText[] = "Export To Tape Successful.";
 const char kCancelledText[] = "Export To Tape Cancelled.";
 
 enum ExportPhase { kPhaseStart = 1, kPhasePoll = 2, kPhaseEnd = 3 };
-enum ExportState { kIdle = 0, kSettingsAccepted = 1, kStatusOpen = 2 };
+enum ExportStage { kIdle = 0, kSettingsAccepted = 1, kStatusOpen = 2 };
 
 void ActivateAll(PluginController* controller)
 {
