@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,40 +15,13 @@
 
 #include <fcntl.h>
 #include <unistd.h>
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/common_interface_defs.h>
-#endif
 
 namespace {
 
 using Input = std::vector<uint8_t>;
 constexpr size_t kMaxLength = 4096;
+// SIGALRM's default action ends a hung run, the input still on disk.
 constexpr unsigned kHangSeconds = 10;
-
-// Written beforehand, since a signal handler may not allocate.
-char gDeathNote[2048];
-
-void SayDeathNote()
-{
-    const ssize_t written = write(STDERR_FILENO, gDeathNote, std::strlen(gDeathNote));
-    (void)written;
-}
-
-extern "C" void OnAbort(int)
-{
-    SayDeathNote();
-    std::signal(SIGABRT, SIG_DFL);
-    std::raise(SIGABRT);
-}
-
-// The input is already on disk; the abort keeps a hang from outliving the run.
-extern "C" void OnHang(int)
-{
-    const char note[] = "fuzz: one input has run for more than the hang limit\n";
-    const ssize_t written = write(STDERR_FILENO, note, sizeof note - 1);
-    (void)written;
-    std::abort();
-}
 
 void RunOne(const Input& input)
 {
@@ -72,7 +44,6 @@ size_t Below(size_t n)
 
 Input Next(const std::vector<Input>& seeds)
 {
-    static const uint8_t kEdges[] = {0x00, 0x01, 0x0F, 0x10, 0x7F, 0x80, 0x99, 0x9A, 0xFF};
     if (seeds.empty() || Below(8) == 0) {
         Input input(Below(4) ? Below(256) : Below(kMaxLength + 1));
         for (uint8_t& b : input)
@@ -80,35 +51,27 @@ Input Next(const std::vector<Input>& seeds)
         return input;
     }
     Input in = seeds[Below(seeds.size())];
-    for (size_t count = Below(8) == 0 ? 1 + Below(16) : 1 + Below(4); count > 0; --count) {
+    for (size_t count = 1 + Below(Below(8) ? 4 : 16); count > 0; --count) {
         const Input& other = seeds[Below(seeds.size())];
         const size_t at = Below(in.size() + 1);
-        switch (Below(6)) {
-        case 0:  // a bit flipped
+        switch (Below(4)) {
+        case 0:  // a byte changed: a bit of it, or all
             if (!in.empty())
-                in[Below(in.size())] ^= uint8_t(1u << Below(8));
+                in[Below(in.size())] ^= uint8_t(Below(2) ? 1u << Below(8) : Below(256));
             break;
-        case 1:  // a byte replaced, by an edge value or any
-            if (!in.empty())
-                in[Below(in.size())] = Below(2) ? uint8_t(Below(256)) : kEdges[Below(sizeof kEdges)];
-            break;
-        case 2:
+        case 1:
             in.insert(in.begin() + at, 1 + Below(4), uint8_t(Below(256)));
             break;
-        case 3:
+        case 2:
             in.erase(in.begin() + at, in.begin() + std::min(in.size(), at + 1 + Below(4)));
             break;
-        case 4:  // our head, another seed's tail
+        default:  // our head, another seed's tail
             in.resize(at);
             in.insert(in.end(), other.begin() + Below(other.size() + 1), other.end());
             break;
-        default:  // another seed after ours, as a controller repeats itself
-            in.insert(in.end(), other.begin(), other.end());
-            break;
         }
     }
-    if (in.size() > kMaxLength)
-        in.resize(kMaxLength);
+    in.resize(std::min(in.size(), kMaxLength));
     return in;
 }
 
@@ -133,16 +96,10 @@ int main(int argc, char** argv)
     }
     if (const char* env = std::getenv("QUOR_FUZZ_SECONDS"))
         seconds = std::atof(env);
-    std::signal(SIGABRT, OnAbort);
-    std::signal(SIGALRM, OnHang);
-#if defined(__SANITIZE_ADDRESS__)
-    __sanitizer_set_death_callback(SayDeathNote);
-#endif
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     if (replay) {
         std::ifstream file(replay, std::ios::binary);
         const Input input((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-        std::snprintf(gDeathNote, sizeof gDeathNote, "fuzz: failed on %s\n", replay);
         RunOne(input);
         std::printf("fuzz: replayed %s (%zu bytes), no failure\n", replay, input.size());
         return file ? 0 : 2;
@@ -150,9 +107,9 @@ int main(int argc, char** argv)
 
     const std::vector<Input> seeds = FuzzSeeds();
     const std::string kept = std::string(argv[0]) + ".last-input";
-    std::printf("fuzz: seed %llu, %g s, %zu seed inputs\n", (unsigned long long)seed, seconds, seeds.size());
-    std::snprintf(gDeathNote, sizeof gDeathNote, "fuzz: the failing input is in %s; replay it with: %s --replay %s\n",
-                  kept.c_str(), argv[0], kept.c_str());
+    // Said before any run, since a crash or a hang leaves no chance after.
+    std::printf("fuzz: seed %llu, %g s, %zu seed inputs; on a failure replay it with: %s --replay %s\n",
+                (unsigned long long)seed, seconds, seeds.size(), argv[0], kept.c_str());
     const int fd = open(kept.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
         std::perror(kept.c_str());
@@ -173,9 +130,6 @@ int main(int argc, char** argv)
     }
     close(fd);
     unlink(kept.c_str());
-    // A leak is only found at exit, when no single input is to blame.
-    std::snprintf(gDeathNote, sizeof gDeathNote, "fuzz: found at exit; --seed %llu gives the same inputs again\n",
-                  (unsigned long long)seed);
     std::printf("fuzz: %llu runs in %.1f s, no failure\n", (unsigned long long)runs,
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     return 0;
