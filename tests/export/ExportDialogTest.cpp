@@ -25,14 +25,6 @@ protected:
         return texts;
     }
 
-    void DeckCommand(const std::function<void()>& command)
-    {
-        PausedWorker paused(&controller);
-        command();
-    }
-
-    void HotKey(int id) { SendMessageA(Dialog(), WM_HOTKEY, id, 0); }
-
     void Close() { PostMessageA(Dialog(), WM_CLOSE, 0, 0); }
 
     // A mouse move over the shuttle bar at knob position `knob`.
@@ -128,18 +120,20 @@ TEST_F(ExportDialog, HotKeysAreHeldWhileActiveAndActOnlyWhenTheDialogMayAct)
         [&] {
             SetActiveWindow(Dialog());
             EXPECT_TRUE(controller.hotKeysRegistered);
-            DeckCommand([&] { Port().Shuttle(16.0); });
-            HotKey(kHotKeyL);
-            EXPECT_EQ(16.0, DeckSpeed()) << "L at 16 times play does nothing";
-            DeckCommand([&] { Port().Shuttle(2.0); });
-            HotKey(kHotKeyJ);
-            EXPECT_EQ(1.0, DeckSpeed()) << "J at 2 times play plays";
-            controller.dropDownOpen = 1;
-            HotKey(kHotKeyK);
-            EXPECT_EQ(1.0, DeckSpeed()) << "not while a list is open";
-            controller.dropDownOpen = 0;
-            HotKey(kHotKeyK);
-            EXPECT_EQ(0.0, DeckSpeed());
+            const struct { double from; int key, listOpen; double to; const char* why; } keys[] = {
+                {16.0, kHotKeyL, 0, 16.0, "L at 16 times play does nothing"},
+                {2.0, kHotKeyJ, 0, 1.0, "J at 2 times play plays"},
+                {1.0, kHotKeyK, 1, 1.0, "not while a list is open"},
+                {1.0, kHotKeyK, 0, 0.0, "K stops"}};
+            for (const auto& k : keys) {
+                {
+                    PausedWorker paused(&controller);
+                    Port().Shuttle(k.from);
+                }
+                controller.dropDownOpen = k.listOpen;
+                SendMessageA(Dialog(), WM_HOTKEY, k.key, 0);
+                EXPECT_EQ(k.to, DeckSpeed()) << k.why;
+            }
 
             SendMessageA(Dialog(), WM_ACTIVATE, WA_INACTIVE, 0);
             EXPECT_FALSE(controller.hotKeysRegistered);

@@ -109,11 +109,10 @@ TEST(NxFileClass, OpenTwiceSeekAndClosedResults)
     EXPECT_EQ(NX_SUCCESS, f.CloseNxFile());
 
     EXPECT_EQ(nullptr, f.GetNxFileHandle());
-    EXPECT_EQ(NX_UNDEFINED_HANDLE, f.CloseNxFile());
-    EXPECT_EQ(NX_UNDEFINED_HANDLE, f.ReadNxFile(&c, 1, nullptr));
-    EXPECT_EQ(NX_UNDEFINED_HANDLE, f.SeekNxFile(0, 0u, 0u, 0u));
-    EXPECT_EQ(NX_UNDEFINED_HANDLE, f.SeekNxFile(0, nullptr, 0, false));
-    EXPECT_EQ(static_cast<uint32_t>(NX_UNDEFINED_HANDLE), f.GetNxFileSize(nullptr));
+    for (int32_t closed : std::initializer_list<int32_t>{f.CloseNxFile(), f.ReadNxFile(&c, 1, nullptr),
+                                                         f.SeekNxFile(0, 0u, 0u, 0u), f.SeekNxFile(0, nullptr, 0, false),
+                                                         int32_t(f.GetNxFileSize(nullptr))})
+        EXPECT_EQ(NX_UNDEFINED_HANDLE, closed);
     EXPECT_EQ(NX_FAILED, f.OpenNxFile(ScratchFile("missing.bin").c_str(), 0, NX_ACCESS_READ));
     EXPECT_EQ(nullptr, f.GetNxFileHandle()) << "failed open left a handle";
 }

@@ -84,28 +84,28 @@ TEST(NxSync, EventsAndNamedObjects)
     EXPECT_EQ(NX_FAILED, NxReleaseSemaphore(s1)) << "released beyond the maximum";
     for (void* h : {manual, automatic, e, e2})
         EXPECT_EQ(NX_SUCCESS, NxCloseEvent(h));
-    EXPECT_EQ(NX_SUCCESS, NxCloseSemaphore(s1));
-    EXPECT_EQ(NX_SUCCESS, NxCloseSemaphore(s2));
+    for (void* h : {s1, s2})
+        EXPECT_EQ(NX_SUCCESS, NxCloseSemaphore(h));
 }
 
 TEST(NxThreads, RoutineGetsArgumentPriorityAndAffinity)
 {
-    const int expected[] = {THREAD_PRIORITY_LOWEST, THREAD_PRIORITY_NORMAL, THREAD_PRIORITY_HIGHEST,
-                            THREAD_PRIORITY_TIME_CRITICAL, THREAD_PRIORITY_NORMAL};
-    for (uint32_t word = 0; word < 5; ++word) {
-        Probe p = {};
-        uint32_t id = 0;
-        EXPECT_EQ(4242u, Join(NxCreateThread(ProbeRoutine, &p, 12345, word, 1, &id)));
-        EXPECT_EQ(&p, p.argument);
-        EXPECT_EQ(expected[word], p.priority) << "priority word " << word;
-        EXPECT_EQ(1u, p.affinity);
-        EXPECT_EQ(p.id, id);
-    }
     DWORD_PTR process = 0, system = 0;
     GetProcessAffinityMask(GetCurrentProcess(), &process, &system);
-    Probe p = {};
-    Join(NxCreateThread(ProbeRoutine, &p, 0, 1, NX_AFFINITY_ANY, nullptr));
-    EXPECT_EQ(process, p.affinity) << "affinity set although any processor would do";
+    // The last row: any processor would do, so the process's mask stays.
+    const struct { uint32_t word; int priority; uint32_t affinity; DWORD_PTR mask; } cases[] = {
+        {0, THREAD_PRIORITY_LOWEST, 1, 1},        {1, THREAD_PRIORITY_NORMAL, 1, 1},
+        {2, THREAD_PRIORITY_HIGHEST, 1, 1},       {3, THREAD_PRIORITY_TIME_CRITICAL, 1, 1},
+        {4, THREAD_PRIORITY_NORMAL, 1, 1},        {1, THREAD_PRIORITY_NORMAL, NX_AFFINITY_ANY, process}};
+    for (const auto& c : cases) {
+        Probe p = {};
+        uint32_t id = 0;
+        EXPECT_EQ(4242u, Join(NxCreateThread(ProbeRoutine, &p, 12345, c.word, c.affinity, &id)));
+        EXPECT_EQ(&p, p.argument);
+        EXPECT_EQ(c.priority, p.priority) << "priority word " << c.word;
+        EXPECT_EQ(c.mask, p.affinity) << "affinity word " << c.affinity;
+        EXPECT_EQ(p.id, id);
+    }
 }
 
 TEST(NxThreads, SuspendResumeTerminateAndExit)
@@ -122,8 +122,7 @@ TEST(NxThreads, SuspendResumeTerminateAndExit)
     NxCloseEvent(started);
 
     uint32_t code = 0;
-    EXPECT_EQ(NX_FAILED, NxGetExitCodeThread(nullptr, &code));
-    EXPECT_EQ(NX_FAILED, NxResumeThread(nullptr));
-    EXPECT_EQ(NX_FAILED, NxSuspendThread(nullptr));
-    EXPECT_EQ(NX_FAILED, NxTerminateThread(nullptr, 0));
+    for (NxErr r : {NxGetExitCodeThread(nullptr, &code), NxResumeThread(nullptr), NxSuspendThread(nullptr),
+                    NxTerminateThread(nullptr, 0)})
+        EXPECT_EQ(NX_FAILED, r);
 }

@@ -118,10 +118,7 @@ TEST(DrawnTitleStrip, BorderAndGradientWithATabUnderTheSelectedLabelOnly)
     }
 }
 
-class DrawnRecordIndicator : public DeckRackTest {
-protected:
-    PortSemaphores semaphores;
-};
+using DrawnRecordIndicator = DeckRackTest;
 
 TEST_F(DrawnRecordIndicator, CircleOnTheLooksFaceIdleAPauseSignWhileExporting)
 {
@@ -140,6 +137,7 @@ TEST_F(DrawnRecordIndicator, CircleOnTheLooksFaceIdleAPauseSignWhileExporting)
         ExpectFace(canvas, s.buttonFace[c.family], 5, 30);
     }
 
+    PortSemaphores semaphores;
     ConfigureDecks(sim::DeckSettings{});
     DeviceControlPort port;
     ASSERT_EQ(0, port.Open(Info(), 0));

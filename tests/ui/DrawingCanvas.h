@@ -40,9 +40,7 @@ public:
         void* bits = nullptr;
         bitmap_ = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
         old_ = SelectObject(dc, bitmap_);
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                SetPixel(dc, x, y, kUntouched);
+        std::fill_n(static_cast<uint32_t*>(bits), width * height, 0x010203u);  // kUntouched as the DIB stores it
     }
     ~Canvas()
     {
