@@ -24,6 +24,8 @@ protected:
         InterlockedExchange(&host.abortRequested, 0);
         EXPECT_EQ(0u, host.LiveHandleCount());
         host.DisposeAllHandles();
+        EXPECT_EQ(0, host.writesPastHandles) << "the module wrote past a handle the editor gave it";
+        host.writesPastHandles = 0;
         DeckRackTest::TearDown();
     }
 

@@ -116,13 +116,16 @@ HostHandle HostEnvironment::NewHandle(int32_t size)
     }
     if (size < 0)
         return nullptr;
-    char* block = static_cast<char*>(std::calloc(1, size ? size : 1));
+    // A guard after the block shows a module that writes past what it asked
+    // for, as a debugging heap would.
+    char* block = static_cast<char*>(std::calloc(1, size + kHandleGuard));
     char** cell = static_cast<char**>(std::malloc(sizeof(char*)));
     if (!block || !cell) {
         std::free(block);
         std::free(cell);
         return nullptr;
     }
+    std::memset(block + size, kGuardByte, kHandleGuard);
     *cell = block;
     handles_[cell] = size;
     return cell;
@@ -134,6 +137,12 @@ void HostEnvironment::DisposeHandle(HostHandle h)
     if (it == handles_.end()) {
         disposeOfUnknownHandle++;
         return;
+    }
+    for (size_t i = 0; i < kHandleGuard; ++i) {
+        if ((*h)[it->second + i] != kGuardByte) {
+            writesPastHandles++;
+            break;
+        }
     }
     std::free(*h);
     std::free(h);

@@ -33,6 +33,7 @@ public:
     // The next `count` allocations fail, as a host out of memory would.
     void FailNextAllocations(int count) { failAllocations_ = count; }
     int disposeOfUnknownHandle = 0;     // disposals of handles we never gave
+    int writesPastHandles = 0;          // handles disposed of with their guard hit
 
     // Suites: names currently acquired, with their count.
     std::map<std::string, int> acquiredSuites;
@@ -49,6 +50,8 @@ public:
     void (*positionListener)(int32_t frame, int32_t reference) = nullptr;
 
 private:
+    static constexpr size_t kHandleGuard = 16;
+    static constexpr char kGuardByte = char(0xA5);
     HostEnvironment();
     std::map<HostHandle, int32_t> handles_;
     int failAllocations_ = 0;
