@@ -226,35 +226,11 @@ TEST_F(HostCommands, AnAbortedLocateOrADeckThatGoesAwayLeavesItStopped)
     EXPECT_EQ(0, record.mode) << "stopped, never reported playing on the target";
 }
 
-TEST_F(HostCommands, ChosenSettingsSurviveCleanupAndRestart)
+// Settings surviving a stopped controller are the e2e session's; here the
+// controller is up, and a Restart's slot must reach the deck controller and
+// the controller's own copy, which Setup hands out.
+TEST_F(HostCommands, RestartWithTheControllerUpAppliesTheSlot)
 {
-    ConfigureDecks(sim::DeckSettings{}, 2);
-    ASSERT_EQ(0, Call(kSelectorInitialise));
-    PersistedSettings chosen;
-    std::memcpy(&chosen, *record.settings, sizeof chosen);
-    EXPECT_EQ(kSettingsMark, chosen.mark);
-    chosen.selectedPort = 1;
-    PortSettings& p = chosen.ports[1];
-    ChooseSettings(p, 1, 4, 5, 6);
-    p.audio[2] = 0;
-    ASSERT_EQ(0, Call(kSelectorCleanup));
-
-    for (int run = 0; run < 2; ++run) {
-        record.settings = host.NewHandle(sizeof chosen);
-        std::memcpy(*record.settings, &chosen, sizeof chosen);
-        ASSERT_EQ(0, Call(kSelectorRestart)) << run;
-        EXPECT_EQ(1, gController->currentPort);
-        EXPECT_TRUE(gController->ports[1]->IsActive());
-        EXPECT_EQ(25, record.frameRate) << "reported in the chosen format";
-        EXPECT_EQ(0, std::memcmp(&chosen, *record.settings, sizeof chosen)) << run;
-        PortSettings loaded;
-        gController->ports[1]->CopySettingsOut(&loaded);
-        EXPECT_EQ(0, std::memcmp(&p, &loaded, sizeof loaded)) << run;
-        ASSERT_EQ(0, Call(kSelectorCleanup));
-    }
-
-    // Restarted with the controller up, the slot takes effect on the deck
-    // controller and in the controller's own copy, which Setup hands out.
     ASSERT_EQ(0, Call(kSelectorInitialise));
     PersistedSettings* live = reinterpret_cast<PersistedSettings*>(*record.settings);
     ChooseSettings(live->ports[0], 1, 4, 5, 6);

@@ -132,20 +132,6 @@ TEST_F(EntryTest, InitialiseWithoutBoardReportsOfflineAndKeepsNothing)
     }
 }
 
-TEST_F(EntryTest, PortSemaphoresAreTakenWithoutWaiting)
-{
-    ASSERT_EQ(0, Call(kSelectorInitialise));
-    HANDLE lock = OpenSemaphoreA(SEMAPHORE_ALL_ACCESS, FALSE, "QuorControl3");
-    ASSERT_NE(nullptr, lock);
-    EXPECT_EQ(0, NxMutexWait(lock, 0)) << "a free port lock is taken at once";
-    DWORD start = GetTickCount();
-    EXPECT_EQ(-2, NxMutexWait(gPortSemaphores[3], 0)) << "a held port lock refuses";
-    EXPECT_LT(GetTickCount() - start, 200u) << "refusal must not wait";
-    EXPECT_EQ(0, NxMutexRelease(lock));
-    EXPECT_EQ(-2, NxMutexRelease(lock)) << "count never exceeds one";
-    CloseHandle(lock);
-}
-
 TEST_F(EntryTest, AllocationFailuresGiveMinusOneAndAClearedRecord)
 {
     record.mode = 5;

@@ -14,8 +14,8 @@ namespace {
 std::string WriteFile(const std::string& content)
 {
     std::string path = WorkFolder() + "\\prefs.txt";
-    FILE* file = std::fopen(path.c_str(), "w");
-    std::fputs(content.c_str(), file);
+    FILE* file = std::fopen(path.c_str(), "wb");
+    std::fwrite(content.data(), 1, content.size(), file);
     std::fclose(file);
     return path;
 }
@@ -24,8 +24,9 @@ int Level(COLORREF colour) { return GetRValue(colour); }
 
 TEST(Brightness, ReadFromTheEntryOfThePreferenceFile)
 {
-    struct Case {
-        const char* content;
+    const std::string tag = "<fe.color.brightness>";
+    const struct {
+        std::string content;
         int32_t want;
     } cases[] = {
         {"<a/>\n<fe.color.brightness>50</fe.color.brightness>\n", 0},
@@ -38,9 +39,18 @@ TEST(Brightness, ReadFromTheEntryOfThePreferenceFile)
         {"<x>y</x><fe.color.brightness>20</fe.color.brightness>\n", -100},
         {"<prefs>\n</prefs>\n", 0},
         {"", 0},
+        // Entries no editor writes still give a brightness the scheme is
+        // built for, read as far as they are intact.
+        {tag + "990</fe.color.brightness>\n", 100},
+        {tag + "101</fe.color.brightness>\n", -80},  // two digits, and a third only if 0
+        {tag + "-5</fe.color.brightness>\n", -100},
+        {tag + "1", -98},
+        {tag, -100},
+        {tag + std::string(1, '\0') + "80\n", -100},
+        {std::string(5000, 'x') + tag + "75\n", 50},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(c.want, ReadBrightness(WriteFile(c.content).c_str())) << c.content;
+    for (const auto& c : cases)
+        EXPECT_EQ(c.want, ReadBrightness(WriteFile(c.content).c_str())) << c.content.substr(0, 40);
     EXPECT_EQ(50, ReadBrightness((WorkFolder() + "\\no such file").c_str()));
     EXPECT_EQ(50, ReadBrightness(nullptr));
 }
