@@ -15,19 +15,17 @@ void LastErrorText(char* text, size_t size)
 {
     const DWORD error = GetLastError();
     text[0] = '\0';
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, error, 0, text, static_cast<DWORD>(size),
-                                        nullptr);
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                        text, static_cast<DWORD>(size), nullptr);
     if (length == 0) {
         std::snprintf(text, size, "error %lu", static_cast<unsigned long>(error));
         return;
     }
-    for (size_t end = std::strlen(text); end > 0 && (text[end - 1] == '\n' || text[end - 1] == '\r');
-         --end)
+    for (size_t end = std::strlen(text); end > 0 && (text[end - 1] == '\n' || text[end - 1] == '\r'); --end)
         text[end - 1] = '\0';
 }
 
-}  // namespace
+} // namespace
 
 bool CBrixWinDriverInterface::AutoCirculate(AutoCirculateCommand* command)
 {
@@ -81,8 +79,7 @@ bool CBrixWinDriverInterface::AutoCirculate(AutoCirculateCommand* command)
     case kCirculateFrameStamp: {
         if (!command->status)
             return false;
-        auto request =
-            NewRequest<CirculateFrameStampRequest>(kPropertyCirculateFrameStamp, kFlagGet);
+        auto request = NewRequest<CirculateFrameStampRequest>(kPropertyCirculateFrameStamp, kFlagGet);
         request.command = command->command;
         request.channel = command->words[0];
         request.frame = command->words[1];
@@ -96,7 +93,7 @@ bool CBrixWinDriverInterface::AutoCirculate(AutoCirculateCommand* command)
     case kCirculateTransferEx:
         return CirculateTransfer(command);
     default:
-        return true;  // commands the driver does not know are not sent
+        return true; // commands the driver does not know are not sent
     }
 }
 
@@ -121,8 +118,7 @@ bool CBrixWinDriverInterface::CirculateTransfer(AutoCirculateCommand* command)
     // The extended record starts with the plain one; the size sent decides.
     auto request = NewRequest<CirculateTransferExRequest>(
         extended ? kPropertyCirculateTransferEx : kPropertyCirculateTransfer, kFlagGet);
-    const uint32_t inSize = extended ? sizeof(CirculateTransferExRequest)
-                                     : sizeof(CirculateTransferRequest);
+    const uint32_t inSize = extended ? sizeof(CirculateTransferExRequest) : sizeof(CirculateTransferRequest);
     request.transfer.command = command->command;
     request.transfer.transfer = *transfer;
     if (extended)

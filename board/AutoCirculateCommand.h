@@ -22,13 +22,13 @@ enum AutoCirculateCommandCode : uint32_t {
 
 struct AutoCirculateCommand {
     uint32_t command;
-    uint32_t words[3];          // words 1 to 3: the channel, then command data
+    uint32_t words[3]; // words 1 to 3: the channel, then command data
     uint32_t unused[4];
-    uint8_t bytes[7];           // command data of Init and Abort
+    uint8_t bytes[7]; // command data of Init and Abort
     uint8_t pad;
-    void* status;               // status (20 words), frame stamp (32) or a CirculateTransferRecord
-    uint32_t* transferStatus;   // 40 words
-    uint32_t* extraData;        // 61 words
+    void* status;             // status (20 words), frame stamp (32) or a CirculateTransferRecord
+    uint32_t* transferStatus; // 40 words
+    uint32_t* extraData;      // 61 words
 };
 static_assert(offsetof(AutoCirculateCommand, bytes) == 32, "command bytes at 32");
 

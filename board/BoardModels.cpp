@@ -10,25 +10,15 @@ enum Family { kSdBasic, kSdAudio, kHdAudio, kHdDualLink, kHdSilent, kFamilies };
 
 const BoardCapabilities kFamilyCapabilities[kFamilies] = {
     // kSdBasic
-    {{1, 1, 1, 1, 1, 0, 1, 8, 1},
-     {1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0},
-     {0, 1, 0, 0, 2, 0}, 0, 0x10000},
+    {{1, 1, 1, 1, 1, 0, 1, 8, 1}, {1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0}, {0, 1, 0, 0, 2, 0}, 0, 0x10000},
     // kSdAudio
-    {{1, 1, 1, 1, 1, 1, 1, 8, 1},
-     {1, 0, 1, 1, 0, 1, 0, 0, 0, 1, 0, 1, 0},
-     {1, 1, 0, 0, 4, 1}, 3, 0x10000},
+    {{1, 1, 1, 1, 1, 1, 1, 8, 1}, {1, 0, 1, 1, 0, 1, 0, 0, 0, 1, 0, 1, 0}, {1, 1, 0, 0, 4, 1}, 3, 0x10000},
     // kHdAudio
-    {{1, 1, 1, 1, 1, 1, 2, 16, 2},
-     {1, 1, 1, 1, 1, 0, 1, 0, 0, 1, 1, 1, 1},
-     {1, 2, 1, 1, 4, 1}, 4, 0x80000},
+    {{1, 1, 1, 1, 1, 1, 2, 16, 2}, {1, 1, 1, 1, 1, 0, 1, 0, 0, 1, 1, 1, 1}, {1, 2, 1, 1, 4, 1}, 4, 0x80000},
     // kHdDualLink
-    {{2, 2, 1, 1, 1, 1, 2, 16, 4},
-     {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1},
-     {2, 2, 1, 1, 8, 2}, 4, 0x80000},
+    {{2, 2, 1, 1, 1, 1, 2, 16, 4}, {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}, {2, 2, 1, 1, 8, 2}, 4, 0x80000},
     // kHdSilent
-    {{1, 1, 1, 1, 0, 0, 1, 16, 1},
-     {0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 1},
-     {0, 1, 0, 0, 2, 0}, 0, 0x80000},
+    {{1, 1, 1, 1, 0, 0, 1, 16, 1}, {0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 1}, {0, 1, 0, 0, 2, 0}, 0, 0x80000},
 };
 
 const BoardCapabilities kUnknownCapabilities = {{}, {}, {}, 0, 0x10000};
@@ -40,7 +30,7 @@ enum DoublingRule { kDoubleOnFormat10, kDoubleOnWideFormats };
 
 struct BoardModel {
     int32_t id;
-    const char* name;  // at most 15 characters
+    const char* name; // at most 15 characters
     Family family;
     MemoryClass memory;
     DoublingRule doubling;
@@ -91,7 +81,7 @@ bool NeedsDoubleFrames(DoublingRule rule, uint32_t format)
     return format == 8 || (format >= 10 && format <= 13);
 }
 
-}  // namespace
+} // namespace
 
 const char* BoardModelName(int32_t boardId)
 {

@@ -4,40 +4,61 @@
 // capabilities and no memory.
 #include <cstdint>
 
-extern const char kUnknownBoardName[];  // "BOARD NOT FOUND"
+extern const char kUnknownBoardName[]; // "BOARD NOT FOUND"
 
 constexpr int kCapabilityCounts = 9;
 constexpr int kCapabilityFlags = 13;
 constexpr int kFurtherCounts = 6;
 
 enum CapabilityCount {
-    kCountVideoInputs, kCountVideoOutputs, kCountSerialPorts, kCountReferenceInputs,
-    kCountLtcInputs, kCountLtcOutputs, kCountDmaEngines, kCountFrameStores, kCountLutBanks,
+    kCountVideoInputs,
+    kCountVideoOutputs,
+    kCountSerialPorts,
+    kCountReferenceInputs,
+    kCountLtcInputs,
+    kCountLtcOutputs,
+    kCountDmaEngines,
+    kCountFrameStores,
+    kCountLutBanks,
 };
 
 enum CapabilityFlag {
-    kCapHasAudio, kCapAudio96k, kCapAudio2Channels, kCapAudio6Channels, kCapAudio8Channels,
-    kCapAnalogAudioInput, kCapHighDefinition, kCapDualLink, kCapKeyOutput,
-    kCapAnalogVideoOutput, kCapDownConverter, kCapRs422Port, kCapBitFileSwitch,
+    kCapHasAudio,
+    kCapAudio96k,
+    kCapAudio2Channels,
+    kCapAudio6Channels,
+    kCapAudio8Channels,
+    kCapAnalogAudioInput,
+    kCapHighDefinition,
+    kCapDualLink,
+    kCapKeyOutput,
+    kCapAnalogVideoOutput,
+    kCapDownConverter,
+    kCapRs422Port,
+    kCapBitFileSwitch,
 };
 
 enum FurtherCount {
-    kFurtherMixers, kFurtherColourConverters, kFurtherUpConverters, kFurtherDownConverters,
-    kFurtherCrossPoints, kFurtherAncillaryInserters,
+    kFurtherMixers,
+    kFurtherColourConverters,
+    kFurtherUpConverters,
+    kFurtherDownConverters,
+    kFurtherCrossPoints,
+    kFurtherAncillaryInserters,
 };
 
 struct BoardCapabilities {
     uint16_t counts[kCapabilityCounts];
-    uint8_t flags[kCapabilityFlags];        // each 0 or 1
+    uint8_t flags[kCapabilityFlags]; // each 0 or 1
     uint16_t furtherCounts[kFurtherCounts];
-    uint16_t analogOutputs;                 // 0, 3 or 4
-    uint32_t memoryGranule;                 // 0x10000 or 0x80000
+    uint16_t analogOutputs; // 0, 3 or 4
+    uint32_t memoryGranule; // 0x10000 or 0x80000
 };
 
 struct BoardMemory {
-    uint32_t memorySize;   // bytes of frame memory, 0 for an unknown board
-    uint32_t frameSize;    // bytes per frame buffer
-    uint32_t frameCount;   // frame buffers
+    uint32_t memorySize; // bytes of frame memory, 0 for an unknown board
+    uint32_t frameSize;  // bytes per frame buffer
+    uint32_t frameCount; // frame buffers
 };
 
 const char* BoardModelName(int32_t boardId);

@@ -13,9 +13,9 @@
 #include <cstdint>
 
 struct BoardRequestHeader {
-    GUID propertySet;       // the board type's identifier
+    GUID propertySet; // the board type's identifier
     uint32_t propertyId;
-    uint32_t flags;         // kFlagGet or kFlagSet
+    uint32_t flags; // kFlagGet or kFlagSet
 };
 static_assert(sizeof(BoardRequestHeader) == 24, "property header");
 
@@ -46,16 +46,14 @@ struct SubscriptionRequest {
     uint32_t unused[2];
 };
 static_assert(sizeof(SubscriptionRequest) == kRequestLayout.subscriptionSize, "subscription request");
-static_assert(offsetof(SubscriptionRequest, event) == kRequestLayout.subscriptionEvent,
-              "subscription request");
-static_assert(offsetof(SubscriptionRequest, interruptType) == kRequestLayout.subscriptionType,
-              "subscription request");
+static_assert(offsetof(SubscriptionRequest, event) == kRequestLayout.subscriptionEvent, "subscription request");
+static_assert(offsetof(SubscriptionRequest, interruptType) == kRequestLayout.subscriptionType, "subscription request");
 
 struct InterruptCountRequest {
     BoardRequestHeader header;
     uint32_t zero;
-    uint32_t marker;        // kInterruptCountMarker
-    uint32_t typeOrCount;   // interrupt type in, count out
+    uint32_t marker;      // kInterruptCountMarker
+    uint32_t typeOrCount; // interrupt type in, count out
     uint32_t unused;
 };
 static_assert(sizeof(InterruptCountRequest) == 40, "interrupt count request");
@@ -69,7 +67,7 @@ enum MappingKind : uint8_t {
 
 struct MappingRequest {
     BoardRequestHeader header;
-    uintptr_t address;      // out when mapping, in when unmapping
+    uintptr_t address; // out when mapping, in when unmapping
     uint32_t unused;
     uint8_t kind;
     uint8_t pad[7];
@@ -108,7 +106,7 @@ static_assert(sizeof(BitFileRequest) == 1048, "bit-file request");
 struct CirculateCommandRequest {
     BoardRequestHeader header;
     uint32_t command;
-    uint32_t words[3];      // words 1 to 3 of the command record
+    uint32_t words[3]; // words 1 to 3 of the command record
     uint32_t unused;
     uint8_t bytes[7];
     uint8_t pad[5];
@@ -149,15 +147,12 @@ struct CirculateTransferRequest {
     CirculateTransferRecord transfer;
     uint32_t unused[41];
 };
-static_assert(sizeof(CirculateTransferRequest) == kRequestLayout.transferSize,
-              "circulate transfer request");
+static_assert(sizeof(CirculateTransferRequest) == kRequestLayout.transferSize, "circulate transfer request");
 static_assert(offsetof(CirculateTransferRequest, transfer) == kRequestLayout.transferRecord,
               "circulate transfer request");
-static_assert(offsetof(CirculateTransferRequest, transfer.audioAddress)
-                  == kRequestLayout.transferAudioAddress,
+static_assert(offsetof(CirculateTransferRequest, transfer.audioAddress) == kRequestLayout.transferAudioAddress,
               "circulate transfer request");
-static_assert(offsetof(CirculateTransferRequest, transfer.audioSize)
-                  == kRequestLayout.transferAudioSize,
+static_assert(offsetof(CirculateTransferRequest, transfer.audioSize) == kRequestLayout.transferAudioSize,
               "circulate transfer request");
 
 struct CirculateTransferExRequest {
@@ -165,8 +160,7 @@ struct CirculateTransferExRequest {
     uint32_t extra[kCirculateExtraWords];
     uint32_t unused;
 };
-static_assert(sizeof(CirculateTransferExRequest) == kRequestLayout.transferExSize,
-              "circulate transfer request");
+static_assert(sizeof(CirculateTransferExRequest) == kRequestLayout.transferExSize, "circulate transfer request");
 static_assert(offsetof(CirculateTransferExRequest, extra) == kRequestLayout.transferExtra,
               "circulate transfer request");
 

@@ -6,15 +6,13 @@
 
 BoardScanner::ProbeBoard::~ProbeBoard() = default;
 
-BoardScanner::BoardScanner(bool scanNow, uint32_t typeMask)
-    : probe_(new ProbeBoard())
+BoardScanner::BoardScanner(bool scanNow, uint32_t typeMask) : probe_(new ProbeBoard())
 {
     if (scanNow)
         Scan(typeMask);
 }
 
-BoardScanner::BoardScanner(const DriverApi& api, bool scanNow, uint32_t typeMask)
-    : probe_(new ProbeBoard(api))
+BoardScanner::BoardScanner(const DriverApi& api, bool scanNow, uint32_t typeMask) : probe_(new ProbeBoard(api))
 {
     if (scanNow)
         Scan(typeMask);
@@ -61,11 +59,10 @@ BoardInfo BoardScanner::Describe(uint32_t boardType, uint32_t boardIndex)
 
     uint32_t value = 0;
     const char* name = probe_->ReadRegister(kRegisterBoardId, &value, 0xFFFFFFFF, 0)
-        ? BoardModelName(static_cast<int32_t>(value)) : kUnknownBoardName;
-    std::snprintf(info.displayName, sizeof info.displayName, "%s - %d", name,
-                  static_cast<int>(boardIndex));
-    info.boardId = probe_->ReadRegister(kRegisterBoardId, &value, 0xFFFFFFFF, 0)
-        ? static_cast<int32_t>(value) : -1;
+                           ? BoardModelName(static_cast<int32_t>(value))
+                           : kUnknownBoardName;
+    std::snprintf(info.displayName, sizeof info.displayName, "%s - %d", name, static_cast<int>(boardIndex));
+    info.boardId = probe_->ReadRegister(kRegisterBoardId, &value, 0xFFFFFFFF, 0) ? static_cast<int32_t>(value) : -1;
 
     const BoardCapabilities caps = CapabilitiesForBoard(info.boardId);
     std::copy(caps.counts, caps.counts + kCapabilityCounts, info.counts);
@@ -76,9 +73,8 @@ BoardInfo BoardScanner::Describe(uint32_t boardType, uint32_t boardIndex)
 
     if (caps.flags[kCapHasAudio]) {
         uint32_t audioControl = 0;
-        const bool aesInput =
-            probe_->ReadRegister(kRegisterAudioControl, &audioControl, 0xFFFFFFFF, 0) &&
-            (audioControl & kAudioAesInputBit) != 0;
+        const bool aesInput = probe_->ReadRegister(kRegisterAudioControl, &audioControl, 0xFFFFFFFF, 0) &&
+                              (audioControl & kAudioAesInputBit) != 0;
         info.audioSampleRates.push_back(48000);
         if (caps.flags[kCapAudio96k])
             info.audioSampleRates.push_back(96000);

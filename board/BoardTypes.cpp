@@ -4,14 +4,18 @@ namespace {
 const GUID kTypeQaGuid = {0x6a3f7c10, 0x2b41, 0x4e8d, {0x9c, 0x5a, 0x1d, 0x0b, 0x2e, 0x3f, 0x4a, 0x52}};
 const GUID kTypeQbGuid = {0x6a3f7c10, 0x2b41, 0x4e8d, {0x9c, 0x5a, 0x1d, 0x0b, 0x2e, 0x3f, 0x4a, 0x54}};
 const GUID kTypeQcGuid = {0x6a3f7c10, 0x2b41, 0x4e8d, {0x9c, 0x5a, 0x1d, 0x0b, 0x2e, 0x3f, 0x4a, 0x58}};
-}
+} // namespace
 
 const GUID* BoardTypeGuid(uint32_t boardType)
 {
     switch (boardType) {
-    case BOARDTYPE_QA: return &kTypeQaGuid;
-    case BOARDTYPE_QB: return &kTypeQbGuid;
-    case BOARDTYPE_QC: return &kTypeQcGuid;
-    default: return nullptr;
+    case BOARDTYPE_QA:
+        return &kTypeQaGuid;
+    case BOARDTYPE_QB:
+        return &kTypeQbGuid;
+    case BOARDTYPE_QC:
+        return &kTypeQcGuid;
+    default:
+        return nullptr;
     }
 }

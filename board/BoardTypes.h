@@ -43,10 +43,10 @@ constexpr uint32_t kFlagSet = 2;
 // the interrupt; no interrupt has it.
 constexpr uint32_t kInterruptCountMarker = 12;
 
-constexpr uint32_t kRegisterControl = 0;          // bits 3 to 6: frame-buffer format
+constexpr uint32_t kRegisterControl = 0; // bits 3 to 6: frame-buffer format
 constexpr uint32_t kFrameBufferFormatMask = 0x78;
 constexpr uint32_t kFrameBufferFormatShift = 3;
-constexpr uint32_t kRegisterAudioControl = 24;    // bit 21: AES input present
+constexpr uint32_t kRegisterAudioControl = 24; // bit 21: AES input present
 constexpr uint32_t kAudioAesInputBit = 0x200000;
 constexpr uint32_t kRegisterBoardId = 50;
 constexpr uint32_t kRegisterUartTransmit = 70;
@@ -57,7 +57,7 @@ constexpr uint32_t kUartReceiveReady = 0x10;
 constexpr uint32_t kUartOnBits = 0xC9;
 // Values kept by the driver itself.
 constexpr uint32_t kRegisterDriverFlags = 10002;
-constexpr uint32_t kDriverFlagEventHandles = 0x2000;  // subscriptions carry the handle
+constexpr uint32_t kDriverFlagEventHandles = 0x2000; // subscriptions carry the handle
 constexpr uint32_t kRegisterBitFileLoad = 10050;
 
 constexpr uint32_t kInterruptUartTransmit = 14;

@@ -44,18 +44,22 @@ uint32_t CBrixBoard::BitfileForFormat(uint32_t boardId, uint32_t videoFormat)
 
 int32_t CBrixBoard::CompareFormats(uint32_t formatA, uint32_t formatB)
 {
-    return static_cast<int32_t>(GetFormatLines(formatA)) -
-           static_cast<int32_t>(GetFormatLines(formatB));
+    return static_cast<int32_t>(GetFormatLines(formatA)) - static_cast<int32_t>(GetFormatLines(formatB));
 }
 
 uint32_t CBrixBoard::GetFormatLines(uint32_t videoFormat)
 {
     switch (videoFormat) {
-    case kVideoFormat525i: return 486;
-    case kVideoFormat625i: return 576;
-    case kVideoFormat720p: return 720;
+    case kVideoFormat525i:
+        return 486;
+    case kVideoFormat625i:
+        return 576;
+    case kVideoFormat720p:
+        return 720;
     case kVideoFormat1080i:
-    case kVideoFormat1080p: return 1080;
-    default: return 0;
+    case kVideoFormat1080p:
+        return 1080;
+    default:
+        return 0;
     }
 }

@@ -16,19 +16,15 @@ public:
     CBrixDriverInterface& operator=(const CBrixDriverInterface&) = delete;
 
     virtual ~CBrixDriverInterface();
-    virtual bool Open(uint16_t boardNumber, bool displayErrors, uint32_t boardType,
-                      const char* hostName) = 0;
+    virtual bool Open(uint16_t boardNumber, bool displayErrors, uint32_t boardType, const char* hostName) = 0;
     virtual bool SetShareMode(bool shared) = 0;
     virtual bool Close() = 0;
-    virtual bool WriteRegister(uint32_t registerNumber, uint32_t value, uint32_t mask,
-                               uint32_t shift);
-    virtual bool ReadRegister(uint32_t registerNumber, uint32_t* value, uint32_t mask,
-                              uint32_t shift);
+    virtual bool WriteRegister(uint32_t registerNumber, uint32_t value, uint32_t mask, uint32_t shift);
+    virtual bool ReadRegister(uint32_t registerNumber, uint32_t* value, uint32_t mask, uint32_t shift);
     virtual bool ReservedSlot6(uint32_t first, uint32_t second, uint32_t third);
     virtual bool ReservedSlot7() = 0;
-    virtual bool DmaTransfer(uint32_t engine, bool toHost, uint32_t frameNumber,
-                             uintptr_t hostAddress, uint32_t offset, uint32_t byteCount,
-                             bool synchronous) = 0;
+    virtual bool DmaTransfer(uint32_t engine, bool toHost, uint32_t frameNumber, uintptr_t hostAddress, uint32_t offset,
+                             uint32_t byteCount, bool synchronous) = 0;
     virtual bool DmaUnlockAll() = 0;
     virtual bool DmaUnlock(uintptr_t hostAddress) = 0;
     virtual bool DmaLock(uintptr_t hostAddress, uint32_t byteCount) = 0;
@@ -39,8 +35,7 @@ public:
     virtual bool UnmapRegisters() = 0;
     virtual bool MapMemoryKind2() = 0;
     virtual bool UnmapMemoryKind2() = 0;
-    virtual bool ConfigureSubscription(bool subscribe, uint32_t interruptType,
-                                       HANDLE* event) = 0;
+    virtual bool ConfigureSubscription(bool subscribe, uint32_t interruptType, HANDLE* event) = 0;
     virtual bool getInterruptCount(uint32_t interruptType, uint32_t* count) = 0;
     virtual bool WaitForInterrupt(uint32_t interruptType, uint32_t timeoutMs);
     virtual bool AutoCirculate(AutoCirculateCommand* command);
@@ -51,8 +46,7 @@ public:
     virtual bool ReservedSlot27(uint32_t first, uint32_t second);
     virtual bool DisplayError(const char* text);
     // Remote boards are not offered: this always fails.
-    virtual bool OpenRemote(uint16_t boardNumber, bool displayErrors, uint32_t boardType,
-                            const char* hostName);
+    virtual bool OpenRemote(uint16_t boardNumber, bool displayErrors, uint32_t boardType, const char* hostName);
     virtual bool CloseRemote();
 
     bool IsOpen() const { return isOpen_ != 0; }

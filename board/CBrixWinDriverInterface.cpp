@@ -17,22 +17,22 @@ constexpr DWORD kPresentInterfaces = DIGCF_PRESENT | DIGCF_DEVICEINTERFACE;
 const char* RefusalText(uint32_t boardType)
 {
     switch (boardType) {
-    case BOARDTYPE_MVQRA: return "Tried to call open with BOARDTYPE_MVQRA";
-    case BOARDTYPE_TREL2: return "Tried to call open with BOARDTYPE_TREL2";
-    case BOARDTYPE_TRELX: return "Tried to call open with BOARDTYPE_TRELX";
-    default: return nullptr;
+    case BOARDTYPE_MVQRA:
+        return "Tried to call open with BOARDTYPE_MVQRA";
+    case BOARDTYPE_TREL2:
+        return "Tried to call open with BOARDTYPE_TREL2";
+    case BOARDTYPE_TRELX:
+        return "Tried to call open with BOARDTYPE_TRELX";
+    default:
+        return nullptr;
     }
 }
 
-}  // namespace
+} // namespace
 
-CBrixWinDriverInterface::CBrixWinDriverInterface() : CBrixWinDriverInterface(BoardDriverApi())
-{
-}
+CBrixWinDriverInterface::CBrixWinDriverInterface() : CBrixWinDriverInterface(BoardDriverApi()) {}
 
-CBrixWinDriverInterface::CBrixWinDriverInterface(const DriverApi& api) : api_(&api)
-{
-}
+CBrixWinDriverInterface::CBrixWinDriverInterface(const DriverApi& api) : api_(&api) {}
 
 CBrixWinDriverInterface::~CBrixWinDriverInterface()
 {
@@ -57,8 +57,7 @@ bool CBrixWinDriverInterface::BoardListed(uint16_t boardNumber, uint32_t boardTy
     return listed;
 }
 
-bool CBrixWinDriverInterface::Open(uint16_t boardNumber, bool displayErrors,
-                                   uint32_t boardType, const char* hostName)
+bool CBrixWinDriverInterface::Open(uint16_t boardNumber, bool displayErrors, uint32_t boardType, const char* hostName)
 {
     if (IsOpen()) {
         if (boardNumber_ == boardNumber)
@@ -84,7 +83,7 @@ bool CBrixWinDriverInterface::Open(uint16_t boardNumber, bool displayErrors,
 
     const GUID* guid = BoardTypeGuid(boardType_);
     if (!guid)
-        return false;  // no driver serves this type
+        return false; // no driver serves this type
     propertySet_ = *guid;
     boardNumber_ = boardNumber;
 
@@ -102,9 +101,8 @@ bool CBrixWinDriverInterface::Open(uint16_t boardNumber, bool displayErrors,
     }
 
     DWORD required = 0;
-    if (api_->getDeviceInterfaceDetail(infoSet_, &interfaceData, nullptr, 0, &required,
-                                       nullptr)
-        || GetLastError() != ERROR_INSUFFICIENT_BUFFER || required < kDetailHeaderSize) {
+    if (api_->getDeviceInterfaceDetail(infoSet_, &interfaceData, nullptr, 0, &required, nullptr) ||
+        GetLastError() != ERROR_INSUFFICIENT_BUFFER || required < kDetailHeaderSize) {
         ReleaseEnumeration();
         return false;
     }
@@ -115,15 +113,14 @@ bool CBrixWinDriverInterface::Open(uint16_t boardNumber, bool displayErrors,
         return false;
     }
     detail_->cbSize = kDetailHeaderSize;
-    if (!api_->getDeviceInterfaceDetail(infoSet_, &interfaceData, detail_, required, nullptr,
-                                        nullptr)) {
+    if (!api_->getDeviceInterfaceDetail(infoSet_, &interfaceData, detail_, required, nullptr, nullptr)) {
         ReleaseEnumeration();
         return false;
     }
 
-    device_ = api_->createFile(detail_->DevicePath, GENERIC_READ | GENERIC_WRITE,
-                               sharedOpen_ ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
+    device_ =
+        api_->createFile(detail_->DevicePath, GENERIC_READ | GENERIC_WRITE,
+                         sharedOpen_ ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (device_ == INVALID_HANDLE_VALUE) {
         ReleaseEnumeration();
         return false;
@@ -201,8 +198,7 @@ bool CBrixWinDriverInterface::SetShareMode(bool shared)
     return true;
 }
 
-void CBrixWinDriverInterface::FillHeader(void* request, uint32_t propertyId,
-                                         uint32_t flags) const
+void CBrixWinDriverInterface::FillHeader(void* request, uint32_t propertyId, uint32_t flags) const
 {
     auto* header = static_cast<BoardRequestHeader*>(request);
     header->propertySet = propertySet_;
@@ -215,20 +211,17 @@ bool CBrixWinDriverInterface::SendRequest(void* request, uint32_t size)
     return SendRequest(request, size, request, size);
 }
 
-bool CBrixWinDriverInterface::SendRequest(void* in, uint32_t inSize, void* out,
-                                          uint32_t outSize)
+bool CBrixWinDriverInterface::SendRequest(void* in, uint32_t inSize, void* out, uint32_t outSize)
 {
     if (device_ == INVALID_HANDLE_VALUE) {
         SetLastError(ERROR_INVALID_HANDLE);
         return false;
     }
     DWORD returned = 0;
-    return api_->deviceIoControl(device_, kBoardRequestCode, in, inSize, out, outSize,
-                                 &returned, nullptr) != FALSE;
+    return api_->deviceIoControl(device_, kBoardRequestCode, in, inSize, out, outSize, &returned, nullptr) != FALSE;
 }
 
-bool CBrixWinDriverInterface::WriteRegister(uint32_t registerNumber, uint32_t value,
-                                            uint32_t mask, uint32_t shift)
+bool CBrixWinDriverInterface::WriteRegister(uint32_t registerNumber, uint32_t value, uint32_t mask, uint32_t shift)
 {
     auto request = NewRequest<RegisterRequest>(kPropertyRegister, kFlagSet);
     request.registerNumber = registerNumber;
@@ -238,8 +231,7 @@ bool CBrixWinDriverInterface::WriteRegister(uint32_t registerNumber, uint32_t va
     return SendRequest(&request, sizeof request);
 }
 
-bool CBrixWinDriverInterface::ReadRegister(uint32_t registerNumber, uint32_t* value,
-                                           uint32_t mask, uint32_t shift)
+bool CBrixWinDriverInterface::ReadRegister(uint32_t registerNumber, uint32_t* value, uint32_t mask, uint32_t shift)
 {
     auto request = NewRequest<RegisterRequest>(kPropertyRegister, kFlagGet);
     request.registerNumber = registerNumber;

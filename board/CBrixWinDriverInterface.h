@@ -19,21 +19,17 @@ public:
     explicit CBrixWinDriverInterface(const DriverApi& api);
     ~CBrixWinDriverInterface() override;
 
-    bool Open(uint16_t boardNumber, bool displayErrors, uint32_t boardType,
-              const char* hostName) override;
+    bool Open(uint16_t boardNumber, bool displayErrors, uint32_t boardType, const char* hostName) override;
     // Whether the driver lists a board of the type at this number, whether
     // or not it opens; nothing is kept open.
     bool BoardListed(uint16_t boardNumber, uint32_t boardType);
     bool SetShareMode(bool shared) override;
     bool Close() override;
-    bool WriteRegister(uint32_t registerNumber, uint32_t value, uint32_t mask,
-                       uint32_t shift) override;
-    bool ReadRegister(uint32_t registerNumber, uint32_t* value, uint32_t mask,
-                      uint32_t shift) override;
+    bool WriteRegister(uint32_t registerNumber, uint32_t value, uint32_t mask, uint32_t shift) override;
+    bool ReadRegister(uint32_t registerNumber, uint32_t* value, uint32_t mask, uint32_t shift) override;
     bool ReservedSlot7() override;
-    bool DmaTransfer(uint32_t engine, bool toHost, uint32_t frameNumber,
-                     uintptr_t hostAddress, uint32_t offset, uint32_t byteCount,
-                     bool synchronous) override;
+    bool DmaTransfer(uint32_t engine, bool toHost, uint32_t frameNumber, uintptr_t hostAddress, uint32_t offset,
+                     uint32_t byteCount, bool synchronous) override;
     bool DmaUnlockAll() override;
     bool DmaUnlock(uintptr_t hostAddress) override;
     bool DmaLock(uintptr_t hostAddress, uint32_t byteCount) override;
@@ -76,8 +72,7 @@ protected:
     bool SendRequest(void* in, uint32_t inSize, void* out, uint32_t outSize);
     void FillHeader(void* request, uint32_t propertyId, uint32_t flags) const;
     // A request zeroed before filling, its property header in place.
-    template <typename Request>
-    Request NewRequest(uint32_t propertyId, uint32_t flags) const
+    template <typename Request> Request NewRequest(uint32_t propertyId, uint32_t flags) const
     {
         Request request;
         std::memset(&request, 0, sizeof request);

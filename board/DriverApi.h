@@ -20,26 +20,23 @@ constexpr DWORD kDetailHeaderSize = 5;
 #endif
 
 struct DriverApi {
-    HDEVINFO (WINAPI* getClassDevs)(const GUID* classGuid, PCSTR enumerator, HWND parent,
-                                    DWORD flags);
-    BOOL (WINAPI* enumDeviceInterfaces)(HDEVINFO set, PSP_DEVINFO_DATA device,
-                                        const GUID* classGuid, DWORD memberIndex,
-                                        PSP_DEVICE_INTERFACE_DATA interfaceData);
-    BOOL (WINAPI* getDeviceInterfaceDetail)(HDEVINFO set,
-                                            PSP_DEVICE_INTERFACE_DATA interfaceData,
-                                            PSP_DEVICE_INTERFACE_DETAIL_DATA_A detail,
-                                            DWORD detailSize, PDWORD requiredSize,
-                                            PSP_DEVINFO_DATA device);
-    BOOL (WINAPI* destroyDeviceInfoList)(HDEVINFO set);
-    HANDLE (WINAPI* createFile)(LPCSTR path, DWORD access, DWORD shareMode,
-                                LPSECURITY_ATTRIBUTES security, DWORD creation,
-                                DWORD flags, HANDLE templateFile);
-    BOOL (WINAPI* deviceIoControl)(HANDLE device, DWORD code, LPVOID in, DWORD inSize,
-                                   LPVOID out, DWORD outSize, LPDWORD returned,
-                                   LPOVERLAPPED overlapped);
-    BOOL (WINAPI* closeHandle)(HANDLE handle);
+    HDEVINFO(WINAPI* getClassDevs)(const GUID* classGuid, PCSTR enumerator, HWND parent, DWORD flags);
+    BOOL(WINAPI* enumDeviceInterfaces)
+    (HDEVINFO set, PSP_DEVINFO_DATA device, const GUID* classGuid, DWORD memberIndex,
+     PSP_DEVICE_INTERFACE_DATA interfaceData);
+    BOOL(WINAPI* getDeviceInterfaceDetail)
+    (HDEVINFO set, PSP_DEVICE_INTERFACE_DATA interfaceData, PSP_DEVICE_INTERFACE_DETAIL_DATA_A detail, DWORD detailSize,
+     PDWORD requiredSize, PSP_DEVINFO_DATA device);
+    BOOL(WINAPI* destroyDeviceInfoList)(HDEVINFO set);
+    HANDLE(WINAPI* createFile)
+    (LPCSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES security, DWORD creation, DWORD flags,
+     HANDLE templateFile);
+    BOOL(WINAPI* deviceIoControl)
+    (HANDLE device, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize, LPDWORD returned,
+     LPOVERLAPPED overlapped);
+    BOOL(WINAPI* closeHandle)(HANDLE handle);
     // Waits on an interrupt event the driver signals.
-    DWORD (WINAPI* waitForEvent)(HANDLE event, DWORD timeoutMs);
+    DWORD(WINAPI* waitForEvent)(HANDLE event, DWORD timeoutMs);
 };
 
 // The system's own functions.

@@ -9,8 +9,7 @@
 namespace {
 
 // Interrupt types in the order of their event slots.
-const uint32_t kSlotTypes[CBrixWinDriverInterface::kEventSlots] = {
-    0, 11, 4, 2, 3, 5, 6, 14, 15, 7, 8, 9, 10};
+const uint32_t kSlotTypes[CBrixWinDriverInterface::kEventSlots] = {0, 11, 4, 2, 3, 5, 6, 14, 15, 7, 8, 9, 10};
 const uint32_t kCountedTypes[CBrixWinDriverInterface::kWaitCounters] = {0, 2, 3, 4, 5, 6};
 
 uintptr_t AsAddress(const void* pointer)
@@ -18,7 +17,7 @@ uintptr_t AsAddress(const void* pointer)
     return reinterpret_cast<uintptr_t>(pointer);
 }
 
-}  // namespace
+} // namespace
 
 int CBrixWinDriverInterface::EventSlot(uint32_t interruptType)
 {
@@ -61,8 +60,7 @@ bool CBrixWinDriverInterface::ConfigureInterrupt(bool enable, uint32_t interrupt
     return true;
 }
 
-bool CBrixWinDriverInterface::ConfigureSubscription(bool subscribe, uint32_t interruptType,
-                                                    HANDLE* event)
+bool CBrixWinDriverInterface::ConfigureSubscription(bool subscribe, uint32_t interruptType, HANDLE* event)
 {
     if (!event)
         return false;
@@ -72,8 +70,7 @@ bool CBrixWinDriverInterface::ConfigureSubscription(bool subscribe, uint32_t int
     // Older drivers take the address of the caller's variable and read the
     // handle from it; newer ones take the handle. Unknown flags mean old.
     uint32_t driverFlags = 0;
-    const bool handleForm =
-        GetDriverFlags(&driverFlags) && (driverFlags & kDriverFlagEventHandles) != 0;
+    const bool handleForm = GetDriverFlags(&driverFlags) && (driverFlags & kDriverFlagEventHandles) != 0;
 
     if (subscribe) {
         // The variable holds the event before the request goes out, so that
@@ -85,9 +82,8 @@ bool CBrixWinDriverInterface::ConfigureSubscription(bool subscribe, uint32_t int
         }
     }
 
-    auto request = NewRequest<SubscriptionRequest>(
-        handleForm ? kPropertySubscription : kPropertyInterruptCount,
-        subscribe ? kFlagGet : kFlagSet);
+    auto request = NewRequest<SubscriptionRequest>(handleForm ? kPropertySubscription : kPropertyInterruptCount,
+                                                   subscribe ? kFlagGet : kFlagSet);
     request.event = handleForm ? AsAddress(*event) : AsAddress(event);
     request.interruptType = interruptType;
     const bool sent = SendRequest(&request, sizeof request);

@@ -43,8 +43,7 @@ bool CBrixWinDriverInterface::MapFrameBuffers()
     ReadRegister(kRegisterBoardId, &boardId, 0xFFFFFFFF, 0);
     frameBuffers_[0] = address;
     frameBuffers_[1] = address;
-    frameBuffers_[2] = HasSplitFrameWindow(static_cast<int32_t>(boardId))
-        ? address + frameBufferMemorySize_ : address;
+    frameBuffers_[2] = HasSplitFrameWindow(static_cast<int32_t>(boardId)) ? address + frameBufferMemorySize_ : address;
     return true;
 }
 
@@ -81,9 +80,8 @@ bool CBrixWinDriverInterface::UnmapMemoryKind2()
     return ClearMapping(&kind2Mapping_, kMappingKind2);
 }
 
-bool CBrixWinDriverInterface::DmaTransfer(uint32_t engine, bool toHost, uint32_t frameNumber,
-                                          uintptr_t hostAddress, uint32_t offset,
-                                          uint32_t byteCount, bool synchronous)
+bool CBrixWinDriverInterface::DmaTransfer(uint32_t engine, bool toHost, uint32_t frameNumber, uintptr_t hostAddress,
+                                          uint32_t offset, uint32_t byteCount, bool synchronous)
 {
     auto request = NewRequest<DmaRequest>(kPropertyDma, toHost ? kFlagGet : kFlagSet);
     request.engine = engine;

@@ -9,7 +9,7 @@
 #include <cstdint>
 
 struct RequestLayout {
-    size_t addressBytes;        // width of a caller's address in a request
+    size_t addressBytes; // width of a caller's address in a request
     // Subscription (ids 4 and 11): the event or the address of its variable.
     size_t subscriptionSize, subscriptionEvent, subscriptionType;
     // Memory mapping (id 2).
@@ -24,21 +24,9 @@ struct RequestLayout {
 };
 
 #ifdef _WIN64
-constexpr RequestLayout kRequestLayout = {
-    8,
-    48, 24, 32,
-    48, 24, 36,
-    72, 24, 32, 40, 44, 48, 64,
-    152,
-    352, 32, 48, 56,
-    600, 352};
+constexpr RequestLayout kRequestLayout = {8,  48, 24, 32,  48,  24, 36, 72, 24,  32, 40,
+                                          44, 48, 64, 152, 352, 32, 48, 56, 600, 352};
 #else
-constexpr RequestLayout kRequestLayout = {
-    4,
-    40, 24, 28,
-    40, 24, 32,
-    64, 24, 28, 32, 36, 40, 56,
-    144,
-    336, 28, 44, 48,
-    584, 336};
+constexpr RequestLayout kRequestLayout = {4,  40, 24, 28,  40,  24, 32, 64, 24,  28, 32,
+                                          36, 40, 56, 144, 336, 28, 44, 48, 584, 336};
 #endif

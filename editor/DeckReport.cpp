@@ -14,16 +14,9 @@ struct StatusMode {
 
 // Tested in this order, whole texts only.
 const StatusMode kStatusModes[] = {
-    {"StandBy", kModeStill},
-    {"Offline", kModeOffline},
-    {"Tape Out", kModeTapeOut},
-    {"Local", kModeOffline},
-    {"Stop", kModeStopped},
-    {"Still", kModeStill},
-    {"Play", kModePlay},
-    {"Fast Forward", kModeFastForward},
-    {"Rewind", kModeRewind},
-    {"Record", kModeRecord},
+    {"StandBy", kModeStill}, {"Offline", kModeOffline}, {"Tape Out", kModeTapeOut}, {"Local", kModeOffline},
+    {"Stop", kModeStopped},  {"Still", kModeStill},     {"Play", kModePlay},        {"Fast Forward", kModeFastForward},
+    {"Rewind", kModeRewind}, {"Record", kModeRecord},
 };
 
 } // namespace

@@ -31,8 +31,7 @@ std::vector<BoardInfo> FindBoards()
 
 } // namespace
 
-int32_t OpenDeviceControl(PluginController* controller, const DeviceRecord* record,
-                          PersistedSettings* stored)
+int32_t OpenDeviceControl(PluginController* controller, const DeviceRecord* record, PersistedSettings* stored)
 {
     if (controller->setUp)
         return 0;

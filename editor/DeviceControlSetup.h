@@ -13,7 +13,6 @@ extern const char kPrintEventName[];
 
 // 0 when at least one port opened (or already opened), else -2 with
 // everything closed again.
-int32_t OpenDeviceControl(PluginController* controller, const DeviceRecord* record,
-                          PersistedSettings* stored);
+int32_t OpenDeviceControl(PluginController* controller, const DeviceRecord* record, PersistedSettings* stored);
 // 0, or -2 when device control was not open.
 int32_t CloseDeviceControl(PluginController* controller);

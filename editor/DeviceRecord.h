@@ -33,47 +33,47 @@ extern "C" typedef HostBasicSuite* (*HostBasicSuiteFn)(void);
 
 struct HostMemoryFuncs {
     void* reserved00[4];
-    HostNewHandleFn NewHandle;           // slot 4
+    HostNewHandleFn NewHandle; // slot 4
     void* reserved14[2];
-    HostDisposeHandleFn DisposeHandle;   // slot 7
+    HostDisposeHandleFn DisposeHandle; // slot 7
 };
 
 struct HostWindowFuncs {
     void* reserved00;
-    HostMainWindowFn MainWindow;         // slot 1
+    HostMainWindowFn MainWindow; // slot 1
 };
 
 struct HostSuiteFuncs {
     void* reserved00[7];
-    HostBasicSuiteFn BasicSuite;         // slot 7
+    HostBasicSuiteFn BasicSuite; // slot 7
 };
 
 struct HostTables {
     void* reserved00;
-    HostMemoryFuncs* memory;             // slot 1
-    HostWindowFuncs* window;             // slot 2
+    HostMemoryFuncs* memory; // slot 1
+    HostWindowFuncs* window; // slot 2
     void* reserved0C;
-    HostSuiteFuncs* suites;              // slot 4
+    HostSuiteFuncs* suites; // slot 4
 };
 
 struct DeviceRecord {
-    HostHandle settings;                 // the module's PersistedSettings
-    int16_t command;                     // Execute command code
-    int16_t mode;                        // requested mode or shuttle speed in, current mode out
-    int32_t timecode;                    // frame count: target in, position out
+    HostHandle settings; // the module's PersistedSettings
+    int16_t command;     // Execute command code
+    int16_t mode;        // requested mode or shuttle speed in, current mode out
+    int32_t timecode;    // frame count: target in, position out
     uint16_t dropFrame;
-    uint16_t frameRate;                  // 24, 25 or 30
+    uint16_t frameRate; // 24, 25 or 30
     uint32_t features;
     uint8_t hostReserved14[2];
-    int16_t preroll;                     // frames
+    int16_t preroll; // frames
     HostAbortFn abortFn;
     uint8_t hostReserved1C[8];
-    int32_t exportEnd;                   // end position of an export, frames
+    int32_t exportEnd; // end position of an export, frames
     uint8_t hostReserved28[8];
     PrintToTapeCallbackFn printCallback; // set or cleared by the module
     HWND parentWindow;                   // 0: none given
     HostTables* tables;
-    char* nameBuffer;                    // receives the device name
+    char* nameBuffer; // receives the device name
     HostPositionFn positionFn;
     int32_t positionReference;
     uint8_t hostReserved48[0x38];
@@ -82,26 +82,16 @@ struct DeviceRecord {
 // Where the editor keeps each field: the given layout of a 32-bit editor, and
 // the natural one of a 64-bit editor (pointers of 8 bytes on 8-byte bounds).
 struct DeviceRecordLayout {
-    size_t settings, command, mode, timecode, dropFrame, frameRate, features, preroll, abortFn,
-        exportEnd, printCallback, parentWindow, tables, nameBuffer, positionFn, positionReference,
-        size;
-    size_t tablesMemory, tablesWindow, tablesSuites, newHandle, disposeHandle, mainWindow,
-        basicSuite;
+    size_t settings, command, mode, timecode, dropFrame, frameRate, features, preroll, abortFn, exportEnd,
+        printCallback, parentWindow, tables, nameBuffer, positionFn, positionReference, size;
+    size_t tablesMemory, tablesWindow, tablesSuites, newHandle, disposeHandle, mainWindow, basicSuite;
 };
 #ifdef _WIN64
-constexpr DeviceRecordLayout kRecordLayout = {
-    0x00, 0x08, 0x0A, 0x0C, 0x10, 0x12, 0x14, 0x1A, 0x20,
-    0x30, 0x40, 0x48, 0x50, 0x58, 0x60, 0x68,
-    168,
-    0x08, 0x10, 0x20, 0x20, 0x38, 0x08,
-    0x38};
+constexpr DeviceRecordLayout kRecordLayout = {0x00, 0x08, 0x0A, 0x0C, 0x10, 0x12, 0x14, 0x1A, 0x20, 0x30, 0x40, 0x48,
+                                              0x50, 0x58, 0x60, 0x68, 168,  0x08, 0x10, 0x20, 0x20, 0x38, 0x08, 0x38};
 #else
-constexpr DeviceRecordLayout kRecordLayout = {
-    0x00, 0x04, 0x06, 0x08, 0x0C, 0x0E, 0x10, 0x16, 0x18,
-    0x24, 0x30, 0x34, 0x38, 0x3C, 0x40, 0x44,
-    128,
-    0x04, 0x08, 0x10, 0x10, 0x1C, 0x04,
-    0x1C};
+constexpr DeviceRecordLayout kRecordLayout = {0x00, 0x04, 0x06, 0x08, 0x0C, 0x0E, 0x10, 0x16, 0x18, 0x24, 0x30, 0x34,
+                                              0x38, 0x3C, 0x40, 0x44, 128,  0x04, 0x08, 0x10, 0x10, 0x1C, 0x04, 0x1C};
 #endif
 
 static_assert(offsetof(DeviceRecord, settings) == kRecordLayout.settings, "record layout");
@@ -119,16 +109,14 @@ static_assert(offsetof(DeviceRecord, parentWindow) == kRecordLayout.parentWindow
 static_assert(offsetof(DeviceRecord, tables) == kRecordLayout.tables, "record layout");
 static_assert(offsetof(DeviceRecord, nameBuffer) == kRecordLayout.nameBuffer, "record layout");
 static_assert(offsetof(DeviceRecord, positionFn) == kRecordLayout.positionFn, "record layout");
-static_assert(offsetof(DeviceRecord, positionReference) == kRecordLayout.positionReference,
-              "record layout");
+static_assert(offsetof(DeviceRecord, positionReference) == kRecordLayout.positionReference, "record layout");
 static_assert(sizeof(DeviceRecord) == kRecordLayout.size, "record size");
 
 static_assert(offsetof(HostTables, memory) == kRecordLayout.tablesMemory, "host tables");
 static_assert(offsetof(HostTables, window) == kRecordLayout.tablesWindow, "host tables");
 static_assert(offsetof(HostTables, suites) == kRecordLayout.tablesSuites, "host tables");
 static_assert(offsetof(HostMemoryFuncs, NewHandle) == kRecordLayout.newHandle, "host tables");
-static_assert(offsetof(HostMemoryFuncs, DisposeHandle) == kRecordLayout.disposeHandle,
-              "host tables");
+static_assert(offsetof(HostMemoryFuncs, DisposeHandle) == kRecordLayout.disposeHandle, "host tables");
 static_assert(offsetof(HostWindowFuncs, MainWindow) == kRecordLayout.mainWindow, "host tables");
 static_assert(offsetof(HostSuiteFuncs, BasicSuite) == kRecordLayout.basicSuite, "host tables");
 

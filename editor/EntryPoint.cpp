@@ -11,13 +11,26 @@ extern "C" int16_t xDevice(int16_t selector, DeviceHandle handle)
     DeviceRecord* record = *handle;
     try {
         switch (selector) {
-        case kSelectorInitialise: result = SelectInitialise(record); break;
-        case kSelectorSetup: result = SelectSetup(record); break;
-        case kSelectorExecute: result = SelectExecute(record); break;
-        case kSelectorCleanup: result = SelectCleanup(record); break;
-        case kSelectorRestart: result = SelectRestart(record); break;
-        case kSelectorReleasePorts: result = SelectReleasePorts(record); break;
-        default: break;
+        case kSelectorInitialise:
+            result = SelectInitialise(record);
+            break;
+        case kSelectorSetup:
+            result = SelectSetup(record);
+            break;
+        case kSelectorExecute:
+            result = SelectExecute(record);
+            break;
+        case kSelectorCleanup:
+            result = SelectCleanup(record);
+            break;
+        case kSelectorRestart:
+            result = SelectRestart(record);
+            break;
+        case kSelectorReleasePorts:
+            result = SelectReleasePorts(record);
+            break;
+        default:
+            break;
         }
     } catch (...) {
     }

@@ -181,10 +181,14 @@ extern "C" int16_t PrintToTapeCallback(DeviceHandle handle, int32_t phase)
     if (!controller || !record)
         return 0;
     switch (phase) {
-    case kPhaseStart: return StartPhase(controller, record);
-    case kPhasePoll: return PollPhase(controller, record);
-    case kPhaseEnd: return EndPhase(controller, record);
-    default: return 0;
+    case kPhaseStart:
+        return StartPhase(controller, record);
+    case kPhasePoll:
+        return PollPhase(controller, record);
+    case kPhaseEnd:
+        return EndPhase(controller, record);
+    default:
+        return 0;
     }
 }
 

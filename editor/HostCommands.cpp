@@ -84,21 +84,36 @@ constexpr int32_t kReportedOnly = 1;
 int32_t RunMode(DeviceControlPort* port, int16_t mode)
 {
     switch (mode) {
-    case kModeStopped: return port->Stop();
-    case kModePlay: return port->Play();
-    case 2: return port->Shuttle(0.5);
-    case 3: return port->Shuttle(0.2);
-    case kModeStill: return port->Still();
-    case kModeFastForward: return port->FastForward();
-    case kModeRewind: return port->Rewind();
-    case kModeStepForward: return port->StepForward();
-    case kModeStepBack: return port->StepBack();
-    case 11: return port->Shuttle(-1.0);
-    case 12: return port->Shuttle(-0.5);
-    case 13: return port->Shuttle(-0.2);
-    case 17: return port->Shuttle(5.0);
-    case 18: return port->Shuttle(-5.0);
-    default: return kReportedOnly;
+    case kModeStopped:
+        return port->Stop();
+    case kModePlay:
+        return port->Play();
+    case 2:
+        return port->Shuttle(0.5);
+    case 3:
+        return port->Shuttle(0.2);
+    case kModeStill:
+        return port->Still();
+    case kModeFastForward:
+        return port->FastForward();
+    case kModeRewind:
+        return port->Rewind();
+    case kModeStepForward:
+        return port->StepForward();
+    case kModeStepBack:
+        return port->StepBack();
+    case 11:
+        return port->Shuttle(-1.0);
+    case 12:
+        return port->Shuttle(-0.5);
+    case 13:
+        return port->Shuttle(-0.2);
+    case 17:
+        return port->Shuttle(5.0);
+    case 18:
+        return port->Shuttle(-5.0);
+    default:
+        return kReportedOnly;
     }
 }
 
@@ -123,12 +138,12 @@ void NewMode(PluginController* controller, DeviceControlPort* port, const Device
 
 // The editor's shuttle lever, -100 to 100, in steps of ten.
 struct ShuttleStep {
-    int16_t upTo;       // the highest lever value of the step
-    double speed;       // 0: still, 1: play
+    int16_t upTo; // the highest lever value of the step
+    double speed; // 0: still, 1: play
     int16_t mode;
 };
 const ShuttleStep kShuttleSteps[] = {
-    {-100, -32.0, 18}, {-90, -16.0, 18}, {-80, -8.0, 18}, {-70, -4.0, 18}, {-60, -2.0, 18},
+    {-100, -32.0, 18}, {-90, -16.0, 18}, {-80, -8.0, 18}, {-70, -4.0, 18},  {-60, -2.0, 18},
     {-50, -1.0, 11},   {-40, -0.75, 12}, {-30, -0.5, 12}, {-20, -0.25, 13}, {-1, -0.1, 13},
     {0, 0.0, 4},       {10, 0.1, 3},     {20, 0.25, 3},   {30, 0.5, 2},     {40, 0.75, 2},
     {50, 1.0, 1},      {60, 2.0, 17},    {70, 4.0, 17},   {80, 8.0, 17},    {90, 16.0, 17},
@@ -160,8 +175,7 @@ void Goto(PluginController* controller, DeviceControlPort* port, const DeviceRec
     const HostTimecodeRate rate = HostRateOf(port);
     char text[16];
     // There is no tape before zero.
-    FramesToTimecodeText(record->timecode < 0 ? 0 : record->timecode, rate.rate, rate.divisor, rate.dropFrame,
-                         text);
+    FramesToTimecodeText(record->timecode < 0 ? 0 : record->timecode, rate.rate, rate.divisor, rate.dropFrame, text);
     CopyText(controller->gotoTargetText, text);
     port->GoToTimecode(text);
 }

@@ -27,15 +27,14 @@ const std::initializer_list<int> kChannelBoxes = {
     IDC_EXPORT_A5,    IDC_EXPORT_A6, IDC_EXPORT_A7, IDC_EXPORT_A8, IDC_EXPORT_PREVIEW,
 };
 const std::initializer_list<int> kChannelLabels = {
-    IDC_EXPORT_VIDEO_LABEL, IDC_EXPORT_A1_LABEL, IDC_EXPORT_A2_LABEL, IDC_EXPORT_A3_LABEL,
-    IDC_EXPORT_A4_LABEL,    IDC_EXPORT_A5_LABEL, IDC_EXPORT_A6_LABEL, IDC_EXPORT_A7_LABEL,
-    IDC_EXPORT_A8_LABEL,    IDC_EXPORT_PREVIEW_LABEL,
+    IDC_EXPORT_VIDEO_LABEL, IDC_EXPORT_A1_LABEL, IDC_EXPORT_A2_LABEL, IDC_EXPORT_A3_LABEL, IDC_EXPORT_A4_LABEL,
+    IDC_EXPORT_A5_LABEL,    IDC_EXPORT_A6_LABEL, IDC_EXPORT_A7_LABEL, IDC_EXPORT_A8_LABEL, IDC_EXPORT_PREVIEW_LABEL,
 };
 // The deck's controls, the shuttle bar among them.
 const std::initializer_list<int> kTransport = {
-    IDC_EXPORT_REWIND,   IDC_EXPORT_REVERSE_PLAY, IDC_EXPORT_STILL,        IDC_EXPORT_PLAY,
-    IDC_EXPORT_FAST_FORWARD, IDC_EXPORT_STEP_BACK, IDC_EXPORT_GO_TO_IN,    IDC_EXPORT_GO_TO_OUT,
-    IDC_EXPORT_STOP,     IDC_EXPORT_STEP_FORWARD, IDC_EXPORT_SHUTTLE,
+    IDC_EXPORT_REWIND,       IDC_EXPORT_REVERSE_PLAY, IDC_EXPORT_STILL,    IDC_EXPORT_PLAY,
+    IDC_EXPORT_FAST_FORWARD, IDC_EXPORT_STEP_BACK,    IDC_EXPORT_GO_TO_IN, IDC_EXPORT_GO_TO_OUT,
+    IDC_EXPORT_STOP,         IDC_EXPORT_STEP_FORWARD, IDC_EXPORT_SHUTTLE,
 };
 
 void ShowAll(HWND dialog, std::initializer_list<int> ids, bool show)
@@ -214,10 +213,10 @@ void UpdateExportControls(HWND dialog, DeviceControlPort* port)
         ShowAll(dialog, {IDC_EXPORT_DELAY_LABEL, IDC_EXPORT_DELAY}, !insert);
         ShowAll(dialog, {IDC_EXPORT_MARK_IN, IDC_EXPORT_IN_POINT, IDC_EXPORT_OUT_POINT}, insert);
         EnableAll(dialog, kChannelBoxes, insert && !editing);
-        EnableAll(dialog,
-                  {IDC_EXPORT_DECK_TIMECODE, IDC_EXPORT_DELAY, IDC_EXPORT_MARK_IN, IDC_EXPORT_IN_POINT,
-                   IDC_EXPORT_MODE},
-                  active && !editing);
+        EnableAll(
+            dialog,
+            {IDC_EXPORT_DECK_TIMECODE, IDC_EXPORT_DELAY, IDC_EXPORT_MARK_IN, IDC_EXPORT_IN_POINT, IDC_EXPORT_MODE},
+            active && !editing);
         EnableAll(dialog, {IDC_EXPORT_RECORD}, editing || active);
     } else {
         ShowAll(dialog,
@@ -253,8 +252,7 @@ void LoadExportControls(ExportContext* controller, HWND dialog, DeviceControlPor
         SetDlgItemInt(dialog, IDC_EXPORT_DELAY, value, TRUE);
     else
         SetDlgItemTextA(dialog, IDC_EXPORT_DELAY, "");
-    const int32_t duration =
-        mode == 1 ? port->GetStoredDurationText(text) : port->GetDurationText(text);
+    const int32_t duration = mode == 1 ? port->GetStoredDurationText(text) : port->GetDurationText(text);
     SetDlgItemTextA(dialog, IDC_EXPORT_DURATION, duration == 0 ? text : kZeroTimecodeText);
     ShowControlStateIfChanged(controller, dialog, port);
     UpdateExportControls(dialog, port);

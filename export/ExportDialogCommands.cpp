@@ -32,14 +32,21 @@ const char kErrorCaption[] = "Error";
 // The channel and preview boxes and the port flag each stands for.
 struct ChannelBox {
     int id;
-    int audioIndex;  // -1: video, -2: preview
+    int audioIndex; // -1: video, -2: preview
 };
 constexpr int kVideoBox = -1;
 constexpr int kPreviewBox = -2;
 const ChannelBox kChannelBoxes[] = {
-    {IDC_EXPORT_VIDEO, kVideoBox}, {IDC_EXPORT_A1, 0}, {IDC_EXPORT_A2, 1}, {IDC_EXPORT_A3, 2},
-    {IDC_EXPORT_A4, 3},            {IDC_EXPORT_A5, 4}, {IDC_EXPORT_A6, 5}, {IDC_EXPORT_A7, 6},
-    {IDC_EXPORT_A8, 7},            {IDC_EXPORT_PREVIEW, kPreviewBox},
+    {IDC_EXPORT_VIDEO, kVideoBox},
+    {IDC_EXPORT_A1, 0},
+    {IDC_EXPORT_A2, 1},
+    {IDC_EXPORT_A3, 2},
+    {IDC_EXPORT_A4, 3},
+    {IDC_EXPORT_A5, 4},
+    {IDC_EXPORT_A6, 5},
+    {IDC_EXPORT_A7, 6},
+    {IDC_EXPORT_A8, 7},
+    {IDC_EXPORT_PREVIEW, kPreviewBox},
 };
 
 const ChannelBox* FindChannelBox(int id)
@@ -195,9 +202,12 @@ const NumberField* FindNumberField(int id)
 int32_t ReadNumber(DeviceControlPort* port, int id, int32_t* value)
 {
     switch (id) {
-    case IDC_EXPORT_PREROLL: return port->GetPreroll(value);
-    case IDC_EXPORT_OFFSET: return port->GetTimecodeOffset(value);
-    default: return port->GetDelay(value);
+    case IDC_EXPORT_PREROLL:
+        return port->GetPreroll(value);
+    case IDC_EXPORT_OFFSET:
+        return port->GetTimecodeOffset(value);
+    default:
+        return port->GetDelay(value);
     }
 }
 
@@ -206,9 +216,12 @@ int32_t ReadNumber(DeviceControlPort* port, int id, int32_t* value)
 int32_t WriteNumber(DeviceControlPort* port, int id, int32_t value)
 {
     switch (id) {
-    case IDC_EXPORT_PREROLL: return port->SetPreroll(value);
-    case IDC_EXPORT_OFFSET: return port->SetTimecodeOffset(value);
-    default: return port->SetDelay(value);
+    case IDC_EXPORT_PREROLL:
+        return port->SetPreroll(value);
+    case IDC_EXPORT_OFFSET:
+        return port->SetTimecodeOffset(value);
+    default:
+        return port->SetDelay(value);
     }
 }
 

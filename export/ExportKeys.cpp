@@ -17,8 +17,14 @@ constexpr double kStandingSpeed = 0.05;
 // J and L double the speed up to 16 times play, and not beyond.
 constexpr int kFastestDoubling = 9;
 
-DeckAction Shuttle(double speed) { return {DeckAction::kShuttle, speed}; }
-DeckAction Simple(DeckAction::Kind kind) { return {kind, 0.0}; }
+DeckAction Shuttle(double speed)
+{
+    return {DeckAction::kShuttle, speed};
+}
+DeckAction Simple(DeckAction::Kind kind)
+{
+    return {kind, 0.0};
+}
 
 // Reverse: faster reverse, or from forward slow down towards play. The
 // bands go by the whole speed; a halving keeps the fraction (5 gives 2.5).
@@ -73,29 +79,44 @@ DeckAction HotKeyAction(int id, double deckSpeed)
     const bool representable = deckSpeed > -1e6 && deckSpeed < 1e6;
     const int whole = representable ? static_cast<int>(deckSpeed) : 1000000;
     switch (id) {
-    case kLeft: return Simple(DeckAction::kStepBack);
-    case kRight: return Simple(DeckAction::kStepForward);
+    case kLeft:
+        return Simple(DeckAction::kStepBack);
+    case kRight:
+        return Simple(DeckAction::kStepForward);
     case kSpace:
         return deckSpeed >= -kStandingSpeed && deckSpeed <= kStandingSpeed ? Simple(DeckAction::kPlay)
-                                                                            : Simple(DeckAction::kStill);
-    case kUp: return Simple(DeckAction::kPlay);
-    case kDown: return Simple(DeckAction::kReversePlay);
-    case kK: return Simple(DeckAction::kStill);
-    case kJ: return representable ? ReverseKey(whole, deckSpeed) : Simple(DeckAction::kNothing);
-    case kL: return representable ? ForwardKey(whole, deckSpeed) : Simple(DeckAction::kNothing);
-    default: return Simple(DeckAction::kNothing);
+                                                                           : Simple(DeckAction::kStill);
+    case kUp:
+        return Simple(DeckAction::kPlay);
+    case kDown:
+        return Simple(DeckAction::kReversePlay);
+    case kK:
+        return Simple(DeckAction::kStill);
+    case kJ:
+        return representable ? ReverseKey(whole, deckSpeed) : Simple(DeckAction::kNothing);
+    case kL:
+        return representable ? ForwardKey(whole, deckSpeed) : Simple(DeckAction::kNothing);
+    default:
+        return Simple(DeckAction::kNothing);
     }
 }
 
 int32_t RunDeckAction(DeviceControlPort* port, const DeckAction& action)
 {
     switch (action.kind) {
-    case DeckAction::kPlay: return port->Play();
-    case DeckAction::kStill: return port->Still();
-    case DeckAction::kReversePlay: return port->ReversePlay();
-    case DeckAction::kStepBack: return port->StepBack();
-    case DeckAction::kStepForward: return port->StepForward();
-    case DeckAction::kShuttle: return port->Shuttle(action.speed);
-    default: return 0;
+    case DeckAction::kPlay:
+        return port->Play();
+    case DeckAction::kStill:
+        return port->Still();
+    case DeckAction::kReversePlay:
+        return port->ReversePlay();
+    case DeckAction::kStepBack:
+        return port->StepBack();
+    case DeckAction::kStepForward:
+        return port->StepForward();
+    case DeckAction::kShuttle:
+        return port->Shuttle(action.speed);
+    default:
+        return 0;
     }
 }

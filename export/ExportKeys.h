@@ -10,7 +10,7 @@ class DeviceControlPort;
 struct DeckAction {
     enum Kind { kNothing, kPlay, kStill, kReversePlay, kStepBack, kStepForward, kShuttle };
     Kind kind;
-    double speed;  // kShuttle only
+    double speed; // kShuttle only
 };
 
 // The hot keys: ids 6 to 13, no modifiers.

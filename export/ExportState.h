@@ -16,7 +16,7 @@ struct ExportState {
     // Set by the worker when the deck stopped recording, or answering,
     // while it should record; the end of the export reports it.
     int32_t exportFault = 0;
-    uint8_t ModalExport = 0;     // the record button ends the dialog
+    uint8_t ModalExport = 0; // the record button ends the dialog
     WorkerControl worker;
     HANDLE exportEvent = nullptr; // "PPro Quor Print"
     // The export dialog's shuttle drag, the control holding the mouse, and

@@ -36,19 +36,19 @@ enum TextColour { kGreyText = 0, kValueText = 1, kPlainText = 2 };
 char* CopyOf(ExportContext* controller, DisplayCopy which)
 {
     switch (which) {
-    case kControlStateCopy: return controller->deviceStateTexts[0];
-    case kDeckModeCopy: return controller->deviceStateTexts[1];
-    default: return controller->timecodeTexts[0];
+    case kControlStateCopy:
+        return controller->deviceStateTexts[0];
+    case kDeckModeCopy:
+        return controller->deviceStateTexts[1];
+    default:
+        return controller->timecodeTexts[0];
     }
 }
 
 // One worker's life: the port it serves and its private counters.
 class Worker {
 public:
-    explicit Worker(ExportContext* controller)
-        : controller_(controller), control_(controller->worker)
-    {
-    }
+    explicit Worker(ExportContext* controller) : controller_(controller), control_(controller->worker) {}
 
     void Run()
     {
@@ -100,8 +100,8 @@ private:
     {
         char timecode[kTextBytes] = {};
         if (port_->Deck().GetTimecode(timecode)) {
-            ShowIfChanged(kTimecodeCopy, IDC_EXPORT_DECK_TIMECODE, timecode, kValueText, false,
-                          true, refreshCounter_ == 0);
+            ShowIfChanged(kTimecodeCopy, IDC_EXPORT_DECK_TIMECODE, timecode, kValueText, false, true,
+                          refreshCounter_ == 0);
         }
         if (statusCounter_ == 0 || refresh_ || refreshCounter_ == 0) {
             ShowMode(refreshCounter_ == 0);
@@ -277,7 +277,7 @@ private:
     DeviceControlPort* port_ = nullptr;
     int statusCounter_ = 0;
     int refreshCounter_ = 0;
-    int unreadable_ = 0;             // status reads in a row that found no deck
+    int unreadable_ = 0; // status reads in a row that found no deck
     bool refresh_ = false;
 };
 
@@ -312,9 +312,12 @@ void AwaitPaused(WorkerControl& control, uint8_t wanted)
 COLORREF TextColourOf(const ColourScheme& scheme, int colour)
 {
     switch (colour) {
-    case kGreyText: return scheme.greyTextColour;
-    case kValueText: return scheme.valueColour;
-    default: return scheme.textColour;
+    case kGreyText:
+        return scheme.greyTextColour;
+    case kValueText:
+        return scheme.valueColour;
+    default:
+        return scheme.textColour;
     }
 }
 

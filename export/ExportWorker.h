@@ -21,7 +21,7 @@ struct WorkerControl {
     void* thread = nullptr;
     std::atomic<uint8_t> stopRequested{0};
     std::atomic<uint8_t> pauseRequested{0};
-    std::atomic<uint8_t> paused{0};      // the worker's acknowledgement
+    std::atomic<uint8_t> paused{0}; // the worker's acknowledgement
     std::atomic<uint8_t> running{0};
     uint32_t threadId = 0;
     // Guards the controller's display copies, which the worker writes and

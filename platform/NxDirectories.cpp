@@ -8,8 +8,8 @@ void Store(_NxLargeInteger* out, const ULARGE_INTEGER& value)
         out->QuadPart = static_cast<int64_t>(value.QuadPart);
 }
 
-NxErr StoreDiskSpace(BOOL ok, const ULARGE_INTEGER (&values)[3], _NxLargeInteger* freeToCaller,
-                     _NxLargeInteger* total, _NxLargeInteger* totalFree)
+NxErr StoreDiskSpace(BOOL ok, const ULARGE_INTEGER (&values)[3], _NxLargeInteger* freeToCaller, _NxLargeInteger* total,
+                     _NxLargeInteger* totalFree)
 {
     if (!ok)
         return NX_FAILED;
@@ -61,15 +61,15 @@ NxErr NxCloseDir(void*)
     return NX_NOT_PROVIDED;
 }
 
-NxErr NxGetDiskFreeSpace(const char* path, _NxLargeInteger* freeToCaller,
-                         _NxLargeInteger* total, _NxLargeInteger* totalFree)
+NxErr NxGetDiskFreeSpace(const char* path, _NxLargeInteger* freeToCaller, _NxLargeInteger* total,
+                         _NxLargeInteger* totalFree)
 {
     ULARGE_INTEGER v[3] = {};
     return StoreDiskSpace(GetDiskFreeSpaceExA(path, &v[0], &v[1], &v[2]), v, freeToCaller, total, totalFree);
 }
 
-NxErr NxGetDiskFreeSpace(const wchar_t* path, _NxLargeInteger* freeToCaller,
-                         _NxLargeInteger* total, _NxLargeInteger* totalFree)
+NxErr NxGetDiskFreeSpace(const wchar_t* path, _NxLargeInteger* freeToCaller, _NxLargeInteger* total,
+                         _NxLargeInteger* totalFree)
 {
     ULARGE_INTEGER v[3] = {};
     return StoreDiskSpace(GetDiskFreeSpaceExW(path, &v[0], &v[1], &v[2]), v, freeToCaller, total, totalFree);

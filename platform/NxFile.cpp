@@ -22,8 +22,7 @@ void* DuplicateOwnHandle(void* handle)
 
 } // namespace
 
-NxFile::NxFile()
-    : m_handle(nullptr), m_flag(0), m_word1(0), m_word2(0), m_ioState(0)
+NxFile::NxFile() : m_handle(nullptr), m_flag(0), m_word1(0), m_word2(0), m_ioState(0)
 {
     // Other modules rely on this layout; a 64-bit handle moves the rest on.
 #ifdef _WIN64
@@ -39,8 +38,7 @@ NxFile::NxFile()
     static_assert(sizeof(NxFile) == kSize, "whole object");
 }
 
-NxFile::NxFile(const NxFile& other)
-    : NxFile()
+NxFile::NxFile(const NxFile& other) : NxFile()
 {
     *this = other;
 }

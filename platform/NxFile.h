@@ -29,10 +29,10 @@ public:
     uint32_t GetNxFileSize(uint32_t* high);
 
 protected:
-    void* m_handle;            // null when closed
+    void* m_handle; // null when closed
     uint8_t m_flag;
-    uint32_t m_word1;          // the three words are zeroed on construction and close
+    uint32_t m_word1; // the three words are zeroed on construction and close
     uint32_t m_word2;
-    uint32_t m_ioState;        // cleared by CancelNxFileIO
-    uint8_t m_userArea[400];   // never touched by the members, copied by assignment
+    uint32_t m_ioState;      // cleared by CancelNxFileIO
+    uint8_t m_userArea[400]; // never touched by the members, copied by assignment
 };

@@ -22,13 +22,20 @@ OpenArgs TranslateOpenWords(uint32_t creation, uint32_t accessWord)
         args.disposition = OPEN_EXISTING;
 
     const uint32_t bits = accessWord & 0xFF;
-    if (bits & NX_ACCESS_READ) args.access |= GENERIC_READ;
-    if (bits & NX_ACCESS_WRITE) args.access |= GENERIC_WRITE;
-    if (bits & NX_ACCESS_SHARE_READ) args.share |= FILE_SHARE_READ;
-    if (bits & NX_ACCESS_SHARE_WRITE) args.share |= FILE_SHARE_WRITE;
-    if (bits & NX_ACCESS_UNBUFFERED) args.flags |= FILE_FLAG_NO_BUFFERING;
-    if (bits & NX_ACCESS_OVERLAPPED) args.flags |= FILE_FLAG_OVERLAPPED;
-    if (args.flags == 0) args.flags = FILE_ATTRIBUTE_NORMAL;
+    if (bits & NX_ACCESS_READ)
+        args.access |= GENERIC_READ;
+    if (bits & NX_ACCESS_WRITE)
+        args.access |= GENERIC_WRITE;
+    if (bits & NX_ACCESS_SHARE_READ)
+        args.share |= FILE_SHARE_READ;
+    if (bits & NX_ACCESS_SHARE_WRITE)
+        args.share |= FILE_SHARE_WRITE;
+    if (bits & NX_ACCESS_UNBUFFERED)
+        args.flags |= FILE_FLAG_NO_BUFFERING;
+    if (bits & NX_ACCESS_OVERLAPPED)
+        args.flags |= FILE_FLAG_OVERLAPPED;
+    if (args.flags == 0)
+        args.flags = FILE_ATTRIBUTE_NORMAL;
     return args;
 }
 

@@ -39,8 +39,8 @@ struct NxOverlapped {
 
 // Creation word of NxOpenFile and NxFile::OpenNxFile.
 enum : uint32_t {
-    NX_CREATE_ALWAYS = 2,   // wins over NX_CREATE_NEW
-    NX_CREATE_NEW = 4,      // neither bit: open an existing file
+    NX_CREATE_ALWAYS = 2, // wins over NX_CREATE_NEW
+    NX_CREATE_NEW = 4,    // neither bit: open an existing file
 };
 
 // Access word (low byte) of NxOpenFile and NxFile::OpenNxFile.
@@ -97,10 +97,10 @@ NX_API void* NxOpenDir(const char* path);
 NX_API void* NxOpenDir(const wchar_t* path);
 NX_API NxErr NxReadDir(void* dir);
 NX_API NxErr NxCloseDir(void* dir);
-NX_API NxErr NxGetDiskFreeSpace(const char* path, _NxLargeInteger* freeToCaller,
-                                _NxLargeInteger* total, _NxLargeInteger* totalFree);
-NX_API NxErr NxGetDiskFreeSpace(const wchar_t* path, _NxLargeInteger* freeToCaller,
-                                _NxLargeInteger* total, _NxLargeInteger* totalFree);
+NX_API NxErr NxGetDiskFreeSpace(const char* path, _NxLargeInteger* freeToCaller, _NxLargeInteger* total,
+                                _NxLargeInteger* totalFree);
+NX_API NxErr NxGetDiskFreeSpace(const wchar_t* path, _NxLargeInteger* freeToCaller, _NxLargeInteger* total,
+                                _NxLargeInteger* totalFree);
 
 // Events, semaphores and mutexes. A mutex here is a semaphore of count 1:
 // any thread may release it and it is not re-entrant.
@@ -119,8 +119,8 @@ NX_API NxErr NxMutexRelease(void* mutex);
 NX_API NxErr NxMutexClose(void* mutex);
 
 // Threads
-NX_API void* NxCreateThread(NxThreadRoutine routine, void* argument, uint32_t stackSize,
-                            uint32_t priority, uint32_t affinity, uint32_t* threadId);
+NX_API void* NxCreateThread(NxThreadRoutine routine, void* argument, uint32_t stackSize, uint32_t priority,
+                            uint32_t affinity, uint32_t* threadId);
 [[noreturn]] NX_API void NxThreadExit(uint32_t code);
 NX_API NxErr NxGetExitCodeThread(void* thread, uint32_t* code);
 NX_API NxErr NxResumeThread(void* thread);

@@ -6,8 +6,7 @@ namespace {
 
 // A truncated name is no name: the caller gets an empty string and a failure
 // rather than a cut path (which the oldest systems do not even terminate).
-template <typename Char>
-NxErr CheckModuleName(DWORD length, Char* buffer, uint32_t size)
+template <typename Char> NxErr CheckModuleName(DWORD length, Char* buffer, uint32_t size)
 {
     if (length > 0 && length < size)
         return NX_SUCCESS;

@@ -5,23 +5,27 @@ namespace {
 int PriorityOf(uint32_t priority)
 {
     switch (priority) {
-    case NX_PRIORITY_LOWEST: return THREAD_PRIORITY_LOWEST;
-    case NX_PRIORITY_HIGHEST: return THREAD_PRIORITY_HIGHEST;
-    case NX_PRIORITY_TIME_CRITICAL: return THREAD_PRIORITY_TIME_CRITICAL;
-    default: return THREAD_PRIORITY_NORMAL;
+    case NX_PRIORITY_LOWEST:
+        return THREAD_PRIORITY_LOWEST;
+    case NX_PRIORITY_HIGHEST:
+        return THREAD_PRIORITY_HIGHEST;
+    case NX_PRIORITY_TIME_CRITICAL:
+        return THREAD_PRIORITY_TIME_CRITICAL;
+    default:
+        return THREAD_PRIORITY_NORMAL;
     }
 }
 
 } // namespace
 
-void* NxCreateThread(NxThreadRoutine routine, void* argument, uint32_t /*stackSize*/,
-                     uint32_t priority, uint32_t affinity, uint32_t* threadId)
+void* NxCreateThread(NxThreadRoutine routine, void* argument, uint32_t /*stackSize*/, uint32_t priority,
+                     uint32_t affinity, uint32_t* threadId)
 {
     // Created suspended so that priority and affinity hold from the first
     // instruction of the routine.
     DWORD id = 0;
-    HANDLE thread = CreateThread(nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(routine),
-                                 argument, CREATE_SUSPENDED, &id);
+    HANDLE thread =
+        CreateThread(nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(routine), argument, CREATE_SUSPENDED, &id);
     if (!thread)
         return nullptr;
     SetThreadPriority(thread, PriorityOf(priority));

@@ -17,8 +17,11 @@ inline NxErr NxCloseResult(HANDLE handle)
 inline DWORD NxMoveMethod(uint32_t origin)
 {
     switch (origin) {
-    case NX_SEEK_END: return FILE_END;
-    case NX_SEEK_CURRENT: return FILE_CURRENT;
-    default: return FILE_BEGIN;
+    case NX_SEEK_END:
+        return FILE_END;
+    case NX_SEEK_CURRENT:
+        return FILE_CURRENT;
+    default:
+        return FILE_BEGIN;
     }
 }

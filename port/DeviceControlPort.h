@@ -159,11 +159,9 @@ private:
     // One of the channel or preview flags, as the editor changes it.
     int32_t SetFlag(uint8_t* flag, uint8_t value);
     // The shared pattern of the three timecode setters.
-    template <typename Setter>
-    int32_t ChangeTimecodeSetting(Setter setter);
+    template <typename Setter> int32_t ChangeTimecodeSetting(Setter setter);
     // One locked deck command of an active port.
-    template <typename Command>
-    int32_t LockedDeckCommand(Command command);
+    template <typename Command> int32_t LockedDeckCommand(Command command);
 
     void* lock_ = nullptr;
     PortSettings settings_;

@@ -14,8 +14,7 @@ inline void CopyTextTo(char* out, size_t size, const char* text)
     out[length] = '\0';
 }
 
-template <size_t N>
-void CopyText(char (&field)[N], const char* text)
+template <size_t N> void CopyText(char (&field)[N], const char* text)
 {
     CopyTextTo(field, N, text);
 }

@@ -4,5 +4,5 @@
 
 #include <windows.h>
 
-extern HINSTANCE gModuleInstance;          // for the dialog templates
-extern HANDLE gPortSemaphores[kMaxPorts];  // QuorControl0 to QuorControl7
+extern HINSTANCE gModuleInstance;         // for the dialog templates
+extern HANDLE gPortSemaphores[kMaxPorts]; // QuorControl0 to QuorControl7

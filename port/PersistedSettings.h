@@ -15,12 +15,12 @@ constexpr uint32_t kPreviousSettingsMark = 0x12345720;
 constexpr int kMaxPorts = 8;
 
 struct PortSettings {
-    uint32_t mark;                  // kSettingsMark; 0 in an empty slot
+    uint32_t mark; // kSettingsMark; 0 in an empty slot
     DeckBoardInfo board;
     ControlSettings timecode;
-    int32_t timecodeOffset;         // frames, -30 to 30
-    int32_t delay;                  // frames, 0 to 120
-    int32_t editMode;               // 0 Print To Video, 1 Insert Edit
+    int32_t timecodeOffset; // frames, -30 to 30
+    int32_t delay;          // frames, 0 to 120
+    int32_t editMode;       // 0 Print To Video, 1 Insert Edit
     uint8_t preview;
     uint8_t video;
     uint8_t audio[32];
@@ -39,9 +39,9 @@ static_assert(offsetof(PortSettings, video) == 261, "port settings layout");
 static_assert(offsetof(PortSettings, audio) == 262, "port settings layout");
 
 struct PersistedSettings {
-    uint32_t mark;                  // kSettingsMark, kPreviousSettingsMark, else no settings
+    uint32_t mark; // kSettingsMark, kPreviousSettingsMark, else no settings
     int32_t selectedPort;
-    uint8_t embeddedTcCapture;      // "Enable Embedded SDI TC In/Out Capture"
+    uint8_t embeddedTcCapture; // "Enable Embedded SDI TC In/Out Capture"
     uint8_t unused[3];
     PortSettings ports[kMaxPorts];
 };

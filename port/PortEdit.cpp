@@ -90,8 +90,7 @@ void DeviceControlPort::RecomputeOutText()
 {
     int32_t inFrames = 0;
     TimecodeTextToFrames(inText_, TextRate(), Divisor(), DropFrame(), &inFrames);
-    FramesToTimecodeText(ClampFrames(int64_t(lastFrame_) + inFrames), TextRate(), Divisor(), DropFrame(),
-                         outText_);
+    FramesToTimecodeText(ClampFrames(int64_t(lastFrame_) + inFrames), TextRate(), Divisor(), DropFrame(), outText_);
 }
 
 int32_t DeviceControlPort::SetLastFrame(int32_t frame)

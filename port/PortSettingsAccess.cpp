@@ -12,10 +12,16 @@ namespace {
 
 const char* const kEditModeNames[DeviceControlPort::kEditModeCount] = {"Print To Video", "Insert Edit"};
 
-int32_t Result(bool ok) { return ok ? kResultSuccess : kResultRefused; }
+int32_t Result(bool ok)
+{
+    return ok ? kResultSuccess : kResultRefused;
+}
 
 // A negative index is as unknown to the tables as one past their end.
-uint32_t TableIndex(int32_t index) { return index < 0 ? UINT32_MAX : static_cast<uint32_t>(index); }
+uint32_t TableIndex(int32_t index)
+{
+    return index < 0 ? UINT32_MAX : static_cast<uint32_t>(index);
+}
 
 } // namespace
 
@@ -46,10 +52,17 @@ int32_t DeviceControlPort::GetTimecodeFormatInfo(FormatInfo* info) const
 {
     const TimecodeFormat& format = settings_.timecode.format;
     switch (format.framesPerSecond) {
-    case 24: info->formatClass = 0; break;
-    case 25: info->formatClass = 1; break;
-    case 30: info->formatClass = 2; break;
-    default: break; // left as the caller had it
+    case 24:
+        info->formatClass = 0;
+        break;
+    case 25:
+        info->formatClass = 1;
+        break;
+    case 30:
+        info->formatClass = 2;
+        break;
+    default:
+        break; // left as the caller had it
     }
     info->dropFrame = static_cast<int32_t>(format.dropFrame);
     info->rate = static_cast<int32_t>(format.rateNumerator);
@@ -111,8 +124,7 @@ int32_t DeviceControlPort::GetPreroll(int32_t* seconds)
 // that it applies on top of the settings the port was loaded with rather
 // than on the controller's defaults. The controller's block is read back
 // even when the setter refused: the settings always show what is in effect.
-template <typename Setter>
-int32_t DeviceControlPort::ChangeTimecodeSetting(Setter setter)
+template <typename Setter> int32_t DeviceControlPort::ChangeTimecodeSetting(Setter setter)
 {
     PortLock lock(lock_);
     if (!lock.Held())

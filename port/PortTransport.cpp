@@ -6,9 +6,7 @@
 #include "port/PortLock.h"
 #include "port/TimecodeText.h"
 
-
-template <typename Command>
-int32_t DeviceControlPort::LockedDeckCommand(Command command)
+template <typename Command> int32_t DeviceControlPort::LockedDeckCommand(Command command)
 {
     if (!isActive_)
         return kResultRefused;

@@ -12,8 +12,8 @@ constexpr std::size_t kTextLength = 11;
 constexpr std::size_t kDigitPlaces[8] = {0, 1, 3, 4, 6, 7, 9, 10};
 
 struct RateInfo {
-    int32_t base;     // frames per second of the text: 24, 25 or 30
-    bool doubleRate;  // frame counts are at twice the text's rate
+    int32_t base;    // frames per second of the text: 24, 25 or 30
+    bool doubleRate; // frame counts are at twice the text's rate
     bool dropFrame;
 };
 
@@ -22,12 +22,23 @@ bool LookUpRate(int32_t rate, int32_t divisor, uint8_t dropFrame, RateInfo* info
     const bool eitherDivisor = divisor == 1000 || divisor == 1001;
     const bool drop = dropFrame != 0;
     switch (rate) {
-    case 24000: *info = {24, false, false}; return eitherDivisor;
-    case 25000: *info = {25, false, false}; return divisor == 1000;
-    case 30000: *info = {30, false, drop}; return eitherDivisor;
-    case 50000: *info = {25, true, false}; return divisor == 1000;
-    case 60000: *info = {30, true, drop}; return eitherDivisor;
-    default: return false;
+    case 24000:
+        *info = {24, false, false};
+        return eitherDivisor;
+    case 25000:
+        *info = {25, false, false};
+        return divisor == 1000;
+    case 30000:
+        *info = {30, false, drop};
+        return eitherDivisor;
+    case 50000:
+        *info = {25, true, false};
+        return divisor == 1000;
+    case 60000:
+        *info = {30, true, drop};
+        return eitherDivisor;
+    default:
+        return false;
     }
 }
 

@@ -10,7 +10,10 @@ void DeckPeer::FromHost(uint8_t byte, double atMs, SerialLine& line)
     Send(line);
 }
 
-double DeckPeer::NextDueMs() const { return deck_.NextDueMs(); }
+double DeckPeer::NextDueMs() const
+{
+    return deck_.NextDueMs();
+}
 
 void DeckPeer::AdvanceTo(double nowMs, SerialLine& line)
 {
@@ -25,4 +28,4 @@ void DeckPeer::Send(SerialLine& line)
     replies_.clear();
 }
 
-}  // namespace sim
+} // namespace sim

@@ -21,7 +21,7 @@ private:
     void Send(SerialLine& line);
 
     VirtualVtr deck_;
-    std::vector<DeckReply> replies_;  // kept to spare an allocation a byte
+    std::vector<DeckReply> replies_; // kept to spare an allocation a byte
 };
 
-}  // namespace sim
+} // namespace sim

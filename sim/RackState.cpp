@@ -51,9 +51,12 @@ private:
     bool active_ = false;
 };
 
-bool Matches(int32_t rule, int value) { return rule < 0 || rule == value; }
+bool Matches(int32_t rule, int value)
+{
+    return rule < 0 || rule == value;
+}
 
-}  // namespace
+} // namespace
 
 RackState& RackState::Instance()
 {
@@ -169,8 +172,8 @@ bool RackState::TakeFault(Call call, int board, int propertyId, int flags, int r
         if (call == Call::IoControl) {
             if (!Matches(f.propertyId, propertyId) || !Matches(f.flags, flags))
                 continue;
-            if (f.registerNumber >= 0 && (propertyId != static_cast<int>(kPropertyRegister) ||
-                                          f.registerNumber != registerNumber))
+            if (f.registerNumber >= 0 &&
+                (propertyId != static_cast<int>(kPropertyRegister) || f.registerNumber != registerNumber))
                 continue;
         }
         if (f.skip > 0) {
@@ -251,8 +254,8 @@ void RackState::WakeService()
     // as its last act, so unloading the module never pulls the code from
     // under it and nothing need join it.
     HMODULE module = nullptr;
-    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                            reinterpret_cast<LPCSTR>(&RackState::ServiceMain), &module))
+    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&RackState::ServiceMain),
+                            &module))
         return;
     HANDLE thread = CreateThread(nullptr, 0, &RackState::ServiceMain, module, 0, nullptr);
     if (!thread) {
@@ -286,4 +289,4 @@ DWORD WINAPI RackState::ServiceMain(void* module)
     FreeLibraryAndExitThread(static_cast<HMODULE>(module), 0);
 }
 
-}  // namespace sim
+} // namespace sim

@@ -19,15 +19,15 @@ constexpr uint32_t kInterruptTypes = 16;
 constexpr uint32_t kMappingKinds = 3;
 
 struct SimBoard {
-    int serial = 0;                    // never reused, so stale references miss
+    int serial = 0; // never reused, so stale references miss
     BoardConfig config;
     uint32_t indexInType = 0;
     std::string path;
-    std::map<uint32_t, uint32_t> registers;  // everything outside the UART
+    std::map<uint32_t, uint32_t> registers; // everything outside the UART
     bool enabled[kInterruptTypes] = {};
     uint32_t counts[kInterruptTypes] = {};
     std::vector<DmaBuffer> locked;
-    std::map<uint32_t, uint32_t> circulateState;  // by channel
+    std::map<uint32_t, uint32_t> circulateState; // by channel
     uint32_t transfers = 0;
     std::unique_ptr<SimUart> uart;
 
@@ -40,16 +40,16 @@ struct SimBoard {
 };
 
 struct DeviceHandle {
-    HANDLE token = nullptr;            // a real handle, so that it is unique
-    SimBoard* board = nullptr;         // null once the rack is reconfigured
+    HANDLE token = nullptr;    // a real handle, so that it is unique
+    SimBoard* board = nullptr; // null once the rack is reconfigured
     bool exclusive = false;
-    HANDLE events[kInterruptTypes] = {};  // the driver's duplicates
+    HANDLE events[kInterruptTypes] = {}; // the driver's duplicates
     void* mappings[kMappingKinds] = {};
 };
 
 struct InfoSet {
     GUID guid;
-    unsigned generation;               // boards of another generation are gone
+    unsigned generation; // boards of another generation are gone
 };
 
 class RackState {
@@ -118,9 +118,9 @@ private:
 // One board request on an open handle whose board is present: the request's
 // header is checked already. Returns the error (0 done) and the bytes
 // written, never more than outSize.
-DWORD AnswerBoardRequest(RackState& rack, DeviceHandle& handle, const std::vector<uint8_t>& request,
-                         uint8_t* out, DWORD outSize, DWORD* written);
+DWORD AnswerBoardRequest(RackState& rack, DeviceHandle& handle, const std::vector<uint8_t>& request, uint8_t* out,
+                         DWORD outSize, DWORD* written);
 
 std::string DevicePathFor(uint32_t type, uint32_t indexInType);
 
-}  // namespace sim
+} // namespace sim

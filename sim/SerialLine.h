@@ -51,4 +51,4 @@ std::unique_ptr<SerialPeer> MakeSerialPeer(const BoardConfig& board);
 // The rack clock: milliseconds from a fixed origin, monotonic.
 double RackClockMs();
 
-}  // namespace sim
+} // namespace sim

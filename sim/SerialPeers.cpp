@@ -11,7 +11,7 @@ public:
     void FromHost(uint8_t byte, double atMs, SerialLine& line) override { line.SendToHost(&byte, 1, atMs); }
 };
 
-}  // namespace
+} // namespace
 
 std::unique_ptr<SerialPeer> MakeSerialPeer(const BoardConfig& board)
 {
@@ -19,11 +19,14 @@ std::unique_ptr<SerialPeer> MakeSerialPeer(const BoardConfig& board)
     if (!board.rs422)
         return nullptr;
     switch (board.line) {
-    case LineKind::Loopback: return std::make_unique<LoopbackPeer>();
-    case LineKind::Deck: return std::make_unique<DeckPeer>(board.deck, RackClockMs());
-    case LineKind::None: break;
+    case LineKind::Loopback:
+        return std::make_unique<LoopbackPeer>();
+    case LineKind::Deck:
+        return std::make_unique<DeckPeer>(board.deck, RackClockMs());
+    case LineKind::None:
+        break;
     }
     return nullptr;
 }
 
-}  // namespace sim
+} // namespace sim

@@ -8,9 +8,12 @@ namespace sim {
 uint32_t SimBoard::Read(uint32_t reg, bool pop)
 {
     switch (reg) {
-    case kRegisterUartTransmit: return 0;
-    case kRegisterUartReceive: return pop ? uart->Receive() : uart->PeekReceive();
-    case kRegisterUartControl: return uart->ReadControl();
+    case kRegisterUartTransmit:
+        return 0;
+    case kRegisterUartReceive:
+        return pop ? uart->Receive() : uart->PeekReceive();
+    case kRegisterUartControl:
+        return uart->ReadControl();
     default: {
         const auto it = registers.find(reg);
         return it == registers.end() ? 0 : it->second;
@@ -40,10 +43,17 @@ void SimBoard::Write(uint32_t reg, uint32_t value, uint32_t mask, uint32_t shift
 void SimBoard::Store(uint32_t reg, uint32_t value, double nowMs)
 {
     switch (reg) {
-    case kRegisterUartTransmit: uart->Transmit(value, nowMs); break;
-    case kRegisterUartReceive: break;
-    case kRegisterUartControl: uart->WriteControl(value); break;
-    default: registers[reg] = value; break;
+    case kRegisterUartTransmit:
+        uart->Transmit(value, nowMs);
+        break;
+    case kRegisterUartReceive:
+        break;
+    case kRegisterUartControl:
+        uart->WriteControl(value);
+        break;
+    default:
+        registers[reg] = value;
+        break;
     }
 }
 
@@ -53,12 +63,11 @@ std::string DevicePathFor(uint32_t type, uint32_t indexInType)
     const GUID* guid = BoardTypeGuid(type);
     const GUID& g = guid ? *guid : kNoType;
     char text[128];
-    std::snprintf(text, sizeof text,
-                  "\\\\?\\quorsim#type%u#%u#{%08lx-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x}",
-                  static_cast<unsigned>(type), static_cast<unsigned>(indexInType),
-                  static_cast<unsigned long>(g.Data1), g.Data2, g.Data3, g.Data4[0], g.Data4[1], g.Data4[2],
-                  g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
+    std::snprintf(text, sizeof text, "\\\\?\\quorsim#type%u#%u#{%08lx-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x}",
+                  static_cast<unsigned>(type), static_cast<unsigned>(indexInType), static_cast<unsigned long>(g.Data1),
+                  g.Data2, g.Data3, g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6],
+                  g.Data4[7]);
     return text;
 }
 
-}  // namespace sim
+} // namespace sim

@@ -21,4 +21,4 @@ double RackClockMs()
            static_cast<double>(origin.frequency.QuadPart);
 }
 
-}  // namespace sim
+} // namespace sim

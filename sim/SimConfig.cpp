@@ -13,7 +13,10 @@ namespace {
 
 constexpr uint32_t kMaxRepeat = 8;
 
-bool IsSeparator(char c) { return c == ' ' || c == ',' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsSeparator(char c)
+{
+    return c == ' ' || c == ',' || c == '\t' || c == '\r' || c == '\n';
+}
 
 std::string Trim(const std::string& s)
 {
@@ -71,8 +74,7 @@ KeyOutcome TakeBoardKey(BoardConfig& board, uint32_t& count, const std::string& 
 }
 
 // One board entry; 'where' names it in messages ("board 2").
-bool ParseBoard(const std::string& entry, const std::string& where, std::vector<BoardConfig>* out,
-                std::string* error)
+bool ParseBoard(const std::string& entry, const std::string& where, std::vector<BoardConfig>* out, std::string* error)
 {
     std::vector<std::string> items;
     size_t i = 0;
@@ -97,7 +99,7 @@ bool ParseBoard(const std::string& entry, const std::string& where, std::vector<
     return true;
 }
 
-}  // namespace
+} // namespace
 
 RackConfig DefaultRackConfig()
 {
@@ -157,4 +159,4 @@ RackConfig RackConfigFromEnvironment()
     return DefaultRackConfig();
 }
 
-}  // namespace sim
+} // namespace sim

@@ -42,7 +42,11 @@ uint32_t Word(const std::vector<uint8_t>& bytes, size_t offset)
 // the lock is left, so nothing in between can disturb it.
 class CallScope {
 public:
-    explicit CallScope(Call call) : rack_(RackState::Instance()) { rack_.Enter(); entry_.call = call; }
+    explicit CallScope(Call call) : rack_(RackState::Instance())
+    {
+        rack_.Enter();
+        entry_.call = call;
+    }
     ~CallScope()
     {
         if (!finished_)
@@ -98,8 +102,8 @@ HDEVINFO WINAPI SimGetClassDevs(const GUID* classGuid, PCSTR, HWND, DWORD)
     return scope.Finish(error) ? static_cast<HDEVINFO>(set) : INVALID_HANDLE_VALUE;
 }
 
-BOOL WINAPI SimEnumDeviceInterfaces(HDEVINFO setHandle, PSP_DEVINFO_DATA, const GUID* classGuid,
-                                    DWORD memberIndex, PSP_DEVICE_INTERFACE_DATA data)
+BOOL WINAPI SimEnumDeviceInterfaces(HDEVINFO setHandle, PSP_DEVINFO_DATA, const GUID* classGuid, DWORD memberIndex,
+                                    PSP_DEVICE_INTERFACE_DATA data)
 {
     CallScope scope(Call::EnumInterfaces);
     RackState& rack = scope.rack();
@@ -284,9 +288,8 @@ BOOL WINAPI SimDeviceIoControl(HANDLE handle, DWORD code, LPVOID in, DWORD inSiz
     if (request.size() < kHeaderSize || !propertySet || std::memcmp(request.data(), propertySet, sizeof(GUID)) != 0)
         return scope.Finish(ERROR_INVALID_PARAMETER);
 
-    const int reg = entry.propertyId == kPropertyRegister && request.size() >= 28
-                        ? static_cast<int>(Word(request, 24))
-                        : -1;
+    const int reg =
+        entry.propertyId == kPropertyRegister && request.size() >= 28 ? static_cast<int>(Word(request, 24)) : -1;
     FaultMode mode = FaultMode::Fail;
     const bool faulted = scope.Fault(&mode, static_cast<int>(entry.propertyId), static_cast<int>(entry.flags), reg);
     if (faulted && mode == FaultMode::Fail)
@@ -336,21 +339,16 @@ DWORD WINAPI SimWaitForEvent(HANDLE event, DWORD timeoutMs)
     }
 }
 
-}  // namespace
+} // namespace
 
 const DriverApi& SimDriverApi()
 {
     static const DriverApi api = {
-        SimGetClassDevs,
-        SimEnumDeviceInterfaces,
-        SimGetDeviceInterfaceDetail,
-        SimDestroyDeviceInfoList,
-        SimCreateFile,
-        SimDeviceIoControl,
-        SimCloseHandle,
-        SimWaitForEvent,
+        SimGetClassDevs,          SimEnumDeviceInterfaces, SimGetDeviceInterfaceDetail,
+        SimDestroyDeviceInfoList, SimCreateFile,           SimDeviceIoControl,
+        SimCloseHandle,           SimWaitForEvent,
     };
     return api;
 }
 
-}  // namespace sim
+} // namespace sim

@@ -185,6 +185,9 @@ bool SimRack::ServiceRunning() const
     return state_.serviceRunning;
 }
 
-const DriverApi& SimRack::Api() const { return SimDriverApi(); }
+const DriverApi& SimRack::Api() const
+{
+    return SimDriverApi();
+}
 
-}  // namespace sim
+} // namespace sim

@@ -31,42 +31,42 @@ enum class Call {
 
 struct LoggedCall {
     Call call;
-    int32_t board = -1;                // rack position of the board concerned, -1 none
-    uint32_t code = 0;                 // IoControl: control code
-    uint32_t propertyId = 0;           // IoControl: bytes 16 to 19 of the request
-    uint32_t flags = 0;                // IoControl: bytes 20 to 23
+    int32_t board = -1;      // rack position of the board concerned, -1 none
+    uint32_t code = 0;       // IoControl: control code
+    uint32_t propertyId = 0; // IoControl: bytes 16 to 19 of the request
+    uint32_t flags = 0;      // IoControl: bytes 20 to 23
     uint32_t inSize = 0;
     uint32_t outSize = 0;
-    std::vector<uint8_t> request;      // IoControl: the input bytes as received
+    std::vector<uint8_t> request; // IoControl: the input bytes as received
     bool succeeded = false;
 };
 
 enum class FaultMode {
-    Fail,         // the call returns failure (SetLastError set as a driver would)
-    ShortOutput,  // succeeds but reports fewer bytes returned than asked for
-    Garbage,      // succeeds after filling the whole output area with noise
+    Fail,        // the call returns failure (SetLastError set as a driver would)
+    ShortOutput, // succeeds but reports fewer bytes returned than asked for
+    Garbage,     // succeeds after filling the whole output area with noise
 };
 
 struct Fault {
     Call call = Call::IoControl;
-    int32_t propertyId = -1;           // IoControl only: -1 any
-    int32_t flags = -1;                // IoControl only: -1 any
-    int32_t registerNumber = -1;       // register requests only: -1 any
-    int32_t board = -1;                // rack position, -1 any
-    int32_t skip = 0;                  // matching calls let through before the first hit
-    int32_t remaining = -1;            // calls still to hit, -1 for ever
+    int32_t propertyId = -1;     // IoControl only: -1 any
+    int32_t flags = -1;          // IoControl only: -1 any
+    int32_t registerNumber = -1; // register requests only: -1 any
+    int32_t board = -1;          // rack position, -1 any
+    int32_t skip = 0;            // matching calls let through before the first hit
+    int32_t remaining = -1;      // calls still to hit, -1 for ever
     FaultMode mode = FaultMode::Fail;
 };
 
 struct UartStatus {
-    bool present = false;              // the board has an RS-422 port
-    bool on = false;                   // control bits 0xC9 all set
-    uint8_t control = 0;               // low byte last written to register 72
-    uint32_t transmitQueued = 0;       // written, last bit not yet out
-    uint32_t receiveWaiting = 0;       // in the receive FIFO
-    uint32_t receiveOverflows = 0;     // arrived with the FIFO full: lost
-    uint32_t bytesToLine = 0;          // handed to the far end
-    uint32_t bytesFromLine = 0;        // arrived from the far end
+    bool present = false;          // the board has an RS-422 port
+    bool on = false;               // control bits 0xC9 all set
+    uint8_t control = 0;           // low byte last written to register 72
+    uint32_t transmitQueued = 0;   // written, last bit not yet out
+    uint32_t receiveWaiting = 0;   // in the receive FIFO
+    uint32_t receiveOverflows = 0; // arrived with the FIFO full: lost
+    uint32_t bytesToLine = 0;      // handed to the far end
+    uint32_t bytesFromLine = 0;    // arrived from the far end
 };
 
 // A host buffer registered with the board (a to-host DMA request of frame 0
@@ -96,8 +96,8 @@ public:
     // Leak accounting: objects handed out and not yet given back.
     int LiveInfoSets() const;
     int LiveDeviceHandles() const;
-    int LiveSubscriptions() const;     // event handles the driver holds
-    int LiveMappings() const;          // address ranges mapped and not unmapped
+    int LiveSubscriptions() const; // event handles the driver holds
+    int LiveMappings() const;      // address ranges mapped and not unmapped
 
     // Board state by rack position (order of configuration).
     int BoardCount() const;
@@ -141,4 +141,4 @@ private:
 // The simulation binding's table (the same as SimRack::Instance().Api()).
 const DriverApi& SimDriverApi();
 
-}  // namespace sim
+} // namespace sim

@@ -35,12 +35,24 @@ constexpr SIZE_T kMappingBytes = 64 * 1024;
 bool IsPlainCommand(uint32_t command)
 {
     switch (command) {
-    case 0: case 1: case 2: case 3: case 6: case 7: case 9: case 10: return true;
-    default: return false;
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+    case 6:
+    case 7:
+    case 9:
+    case 10:
+        return true;
+    default:
+        return false;
     }
 }
 
-bool Subscribable(uint32_t type) { return type < kInterruptTypes && type != 1 && type != 12 && type != 13; }
+bool Subscribable(uint32_t type)
+{
+    return type < kInterruptTypes && type != 1 && type != 12 && type != 13;
+}
 
 // The request as read once; every offset is checked against its size first.
 class Record {
@@ -114,19 +126,32 @@ public:
     DWORD Property(uint32_t id)
     {
         switch (id) {
-        case kPropertyRegister: return Register();
-        case kPropertyMapping: return Mapping();
-        case kPropertyInterrupt: return Interrupt();
-        case kPropertyInterruptCount: return CountOrOldSubscription();
-        case kPropertyDma: return Dma();
-        case kPropertyCirculateCommand: return CirculateCommand();
-        case kPropertyCirculateStatus: return CirculateStatus();
-        case kPropertyCirculateFrameStamp: return FrameStamp();
-        case kPropertyCirculateTransfer: return Transfer(8, kTransferRecord);
-        case kPropertySubscription: return Subscription();
-        case kPropertyCirculateTransferEx: return Transfer(11, kTransferExRecord);
-        case kPropertyBitFileInformation: return BitFileInformation();
-        default: return ERROR_NOT_SUPPORTED;
+        case kPropertyRegister:
+            return Register();
+        case kPropertyMapping:
+            return Mapping();
+        case kPropertyInterrupt:
+            return Interrupt();
+        case kPropertyInterruptCount:
+            return CountOrOldSubscription();
+        case kPropertyDma:
+            return Dma();
+        case kPropertyCirculateCommand:
+            return CirculateCommand();
+        case kPropertyCirculateStatus:
+            return CirculateStatus();
+        case kPropertyCirculateFrameStamp:
+            return FrameStamp();
+        case kPropertyCirculateTransfer:
+            return Transfer(8, kTransferRecord);
+        case kPropertySubscription:
+            return Subscription();
+        case kPropertyCirculateTransferEx:
+            return Transfer(11, kTransferExRecord);
+        case kPropertyBitFileInformation:
+            return BitFileInformation();
+        default:
+            return ERROR_NOT_SUPPORTED;
         }
     }
 
@@ -264,8 +289,7 @@ private:
         // The driver keeps the event alive on its own reference: the caller
         // may close its handle at any time.
         HANDLE copy = nullptr;
-        if (!DuplicateHandle(GetCurrentProcess(), event, GetCurrentProcess(), &copy, 0, FALSE,
-                             DUPLICATE_SAME_ACCESS))
+        if (!DuplicateHandle(GetCurrentProcess(), event, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS))
             return ERROR_INVALID_HANDLE;
         if (held)
             CloseHandle(held);
@@ -317,10 +341,16 @@ private:
         if (it == board_.circulateState.end())
             return 0;
         switch (it->second) {
-        case 1: case 7: return 1;
-        case 6: return 2;
-        case 2: case 3: return 3;
-        default: return 0;
+        case 1:
+        case 7:
+            return 1;
+        case 6:
+            return 2;
+        case 2:
+        case 3:
+            return 3;
+        default:
+            return 0;
         }
     }
 
@@ -389,7 +419,7 @@ private:
         const BoardConfig& c = board_.config;
         reply_.Put(24, board_.Read(kRegisterBoardId, false));
         reply_.Put(28, c.type);
-        reply_.Put(32, 0x00010002);  // design version 1.2
+        reply_.Put(32, 0x00010002); // design version 1.2
         reply_.Put(36, c.frameBufferFormat);
         char name[32];
         const int length = std::snprintf(name, sizeof name, "quorsim-type%u", static_cast<unsigned>(c.type));
@@ -409,7 +439,7 @@ private:
     const uint32_t flags_;
 };
 
-}  // namespace
+} // namespace
 
 DWORD AnswerBoardRequest(RackState& rack, DeviceHandle& handle, const std::vector<uint8_t>& request, uint8_t* out,
                          DWORD outSize, DWORD* written)
@@ -422,4 +452,4 @@ DWORD AnswerBoardRequest(RackState& rack, DeviceHandle& handle, const std::vecto
     return error;
 }
 
-}  // namespace sim
+} // namespace sim

@@ -82,7 +82,10 @@ uint8_t SimUart::Receive()
     return byte;
 }
 
-uint8_t SimUart::PeekReceive() const { return fifo_.empty() ? 0 : fifo_.front(); }
+uint8_t SimUart::PeekReceive() const
+{
+    return fifo_.empty() ? 0 : fifo_.front();
+}
 
 double SimUart::NextDueMs(bool withPeer) const
 {
@@ -96,9 +99,15 @@ double SimUart::NextDueMs(bool withPeer) const
     return next;
 }
 
-bool SimUart::Busy() const { return !transmitting_.empty() || !arriving_.empty(); }
+bool SimUart::Busy() const
+{
+    return !transmitting_.empty() || !arriving_.empty();
+}
 
-void SimUart::SetPeer(std::unique_ptr<SerialPeer> peer) { peer_ = std::move(peer); }
+void SimUart::SetPeer(std::unique_ptr<SerialPeer> peer)
+{
+    peer_ = std::move(peer);
+}
 
 UartStatus SimUart::Status() const
 {
@@ -134,4 +143,4 @@ void SimUart::SendToHost(const uint8_t* bytes, size_t count, double startMs)
     }
 }
 
-}  // namespace sim
+} // namespace sim

@@ -25,10 +25,10 @@ public:
     // Runs every wire event due by nowMs, in time order.
     void AdvanceTo(double nowMs);
 
-    uint32_t ReadControl() const;                   // register 72
-    void WriteControl(uint32_t value);               // register 72
-    void Transmit(uint32_t value, double nowMs);     // register 70
-    uint8_t Receive();                               // register 71: pops
+    uint32_t ReadControl() const;                // register 72
+    void WriteControl(uint32_t value);           // register 72
+    void Transmit(uint32_t value, double nowMs); // register 70
+    uint8_t Receive();                           // register 71: pops
     uint8_t PeekReceive() const;
 
     // The next wire event (kNever when none); with the peer's own clock
@@ -57,8 +57,8 @@ private:
     std::unique_ptr<SerialPeer> peer_;
     RaiseInterrupt raise_;
     uint8_t control_ = 0;
-    std::deque<Timed> transmitting_;  // by the time the last bit is out
-    std::deque<Timed> arriving_;      // by the time the last bit is in
+    std::deque<Timed> transmitting_; // by the time the last bit is out
+    std::deque<Timed> arriving_;     // by the time the last bit is in
     std::deque<uint8_t> fifo_;
     double transmitterFreeMs_ = 0;
     double lastArrivalMs_ = 0;
@@ -67,4 +67,4 @@ private:
     uint32_t bytesFromLine_ = 0;
 };
 
-}  // namespace sim
+} // namespace sim

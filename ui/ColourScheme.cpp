@@ -10,10 +10,9 @@
 #include <cstring>
 
 const POINT kCheckMarkShape[kCheckMarkPixels] = {
-    {1, 6}, {1, 7}, {2, 5}, {2, 6}, {2, 7}, {2, 8}, {3, 6}, {3, 7}, {3, 8},
-    {4, 7}, {4, 8}, {4, 9}, {5, 6}, {5, 7}, {5, 8}, {5, 9}, {6, 4}, {6, 5},
-    {6, 6}, {6, 7}, {6, 8}, {6, 9}, {7, 2}, {7, 3}, {7, 4}, {7, 5}, {7, 6},
-    {7, 7}, {8, 2}, {8, 3}, {8, 4}, {8, 5}, {9, 2}, {9, 3}, {9, 4}, {10, 2}};
+    {1, 6}, {1, 7}, {2, 5}, {2, 6}, {2, 7}, {2, 8}, {3, 6}, {3, 7}, {3, 8}, {4, 7}, {4, 8}, {4, 9},
+    {5, 6}, {5, 7}, {5, 8}, {5, 9}, {6, 4}, {6, 5}, {6, 6}, {6, 7}, {6, 8}, {6, 9}, {7, 2}, {7, 3},
+    {7, 4}, {7, 5}, {7, 6}, {7, 7}, {8, 2}, {8, 3}, {8, 4}, {8, 5}, {9, 2}, {9, 3}, {9, 4}, {10, 2}};
 
 namespace {
 
@@ -40,9 +39,18 @@ GreyRow Between(const GreyRow& first, const GreyRow& last, int i, int count)
             step(first.base, last.base)};
 }
 
-uint8_t Level(int32_t b, const GreyRow& row) { return GreyLevel(b, row.darkSlope, row.lightSlope, row.base); }
-COLORREF Grey(uint8_t level) { return RGB(level, level, level); }
-COLORREF Grey(int32_t b, const GreyRow& row) { return Grey(Level(b, row)); }
+uint8_t Level(int32_t b, const GreyRow& row)
+{
+    return GreyLevel(b, row.darkSlope, row.lightSlope, row.base);
+}
+COLORREF Grey(uint8_t level)
+{
+    return RGB(level, level, level);
+}
+COLORREF Grey(int32_t b, const GreyRow& row)
+{
+    return Grey(Level(b, row));
+}
 
 void RemakePen(HPEN& pen, COLORREF colour)
 {
@@ -56,8 +64,7 @@ void RemakeBrush(HBRUSH& brush, COLORREF colour)
     brush = MakeSolidBrush(colour);
 }
 
-template <int N>
-void RemakeGradient(HPEN (&pens)[N], int32_t b, const GreyRow& first, const GreyRow& last)
+template <int N> void RemakeGradient(HPEN (&pens)[N], int32_t b, const GreyRow& first, const GreyRow& last)
 {
     for (int i = 0; i < N; ++i)
         RemakePen(pens[i], Grey(b, Between(first, last, i, N)));
@@ -249,13 +256,13 @@ void BuildColourScheme(DialogContext* controller)
 
 void ReleaseColourScheme(ColourScheme* s)
 {
-    HBRUSH* brushes[] = {&s->faceBrush, &s->fieldBrush, &s->shadowBrush,
-                         &s->lightBrush, &s->textBrush, &s->greyTextBrush};
+    HBRUSH* brushes[] = {&s->faceBrush,  &s->fieldBrush, &s->shadowBrush,
+                         &s->lightBrush, &s->textBrush,  &s->greyTextBrush};
     for (HBRUSH* brush : brushes)
         DeleteDrawingObject(*brush);
-    HPEN* pens[] = {&s->deepShadePen, &s->tintPen, &s->shadowPen, &s->lightPen,
-                    &s->textPen, &s->greyTextPen, &s->fieldPen, &s->facePen,
-                    &s->borderPen, &s->disabledOutlinePen, &s->disabledGlyphPen};
+    HPEN* pens[] = {&s->deepShadePen,    &s->tintPen,  &s->shadowPen, &s->lightPen,  &s->textPen,
+                    &s->greyTextPen,     &s->fieldPen, &s->facePen,   &s->borderPen, &s->disabledOutlinePen,
+                    &s->disabledGlyphPen};
     for (HPEN* pen : pens)
         DeleteDrawingObject(*pen);
     for (int look = 0; look < kLookCount; ++look) {

@@ -24,8 +24,8 @@ void DrawCheckBox(const ColourScheme& scheme, HDC dc, const RECT& rect, bool che
 void RepaintCheckBox(const ColourScheme& scheme, HWND control, bool checked, ControlLook look);
 // The band across the top of a dialog with its labels, the selected one on a
 // raised tab; drawn off-screen and copied in one block.
-void DrawTitleStrip(const ColourScheme& scheme, HFONT font, HDC target, const RECT& rect, int labelCount,
-                    int selected, const char* const* labels);
+void DrawTitleStrip(const ColourScheme& scheme, HFONT font, HDC target, const RECT& rect, int labelCount, int selected,
+                    const char* const* labels);
 // A horizontal slider; gives the scale it used.
 int32_t DrawSlider(const ColourScheme& scheme, HDC target, const RECT& rect, bool enabled, int32_t scale,
                    int32_t position, const int32_t* count);

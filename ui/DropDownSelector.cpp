@@ -15,8 +15,14 @@ constexpr int kFillInset = 1;
 // The list whose popup exists; the window procedure reaches its data here.
 DropDownSelector* gOpenList = nullptr;
 
-int LowSigned(LPARAM value) { return static_cast<short>(LOWORD(value)); }
-int HighSigned(LPARAM value) { return static_cast<short>(HIWORD(value)); }
+int LowSigned(LPARAM value)
+{
+    return static_cast<short>(LOWORD(value));
+}
+int HighSigned(LPARAM value)
+{
+    return static_cast<short>(HIWORD(value));
+}
 
 RECT Inset(RECT rect, int by)
 {
@@ -49,9 +55,8 @@ bool DropDownSelector::AddItem(int32_t position, const char* text)
     return true;
 }
 
-int32_t DropDownSelector::Open(HWND parent, int left, int top, int width, int height, HFONT font,
-                               int32_t controlId, COLORREF background, COLORREF highlight, COLORREF text,
-                               HINSTANCE instance)
+int32_t DropDownSelector::Open(HWND parent, int left, int top, int width, int height, HFONT font, int32_t controlId,
+                               COLORREF background, COLORREF highlight, COLORREF text, HINSTANCE instance)
 {
     if (popup_)
         Close();
@@ -79,8 +84,8 @@ int32_t DropDownSelector::Open(HWND parent, int left, int top, int width, int he
     backgroundColour_ = background;
     highlightColour_ = highlight;
     font_ = font;
-    HWND window = CreateWindowExA(0, kClassName, kWindowText, WS_POPUP | WS_VISIBLE, left, top, width,
-                                  height, parent, nullptr, instance, this);
+    HWND window = CreateWindowExA(0, kClassName, kWindowText, WS_POPUP | WS_VISIBLE, left, top, width, height, parent,
+                                  nullptr, instance, this);
     if (!window) {
         popup_ = nullptr;
         if (gOpenList == this)

@@ -25,8 +25,14 @@ constexpr int kTabTop = kBorderLines;
 
 // The raised tab's sides climb one pixel every two rows, from `start` at
 // the strip's bottom to the top line, and come down to `end` (exclusive).
-int TabLeft(int start, int y) { return start + (kStripHeight - 1 - y) / 2; }
-int TabRight(int end, int y) { return end - 1 - (kStripHeight - 1 - y) / 2; }
+int TabLeft(int start, int y)
+{
+    return start + (kStripHeight - 1 - y) / 2;
+}
+int TabRight(int end, int y)
+{
+    return end - 1 - (kStripHeight - 1 - y) / 2;
+}
 
 void DrawRaisedTab(const ColourScheme& scheme, HDC dc, int start, int end)
 {
@@ -116,8 +122,8 @@ void drawing::DrawSliderThumb(const ColourScheme& scheme, HDC dc, int x, int mid
     DrawCheckBox(scheme, dc, thumb, false, enabled ? kLookNormal : kLookDisabled);
 }
 
-void DrawTitleStrip(const ColourScheme& scheme, HFONT font, HDC target, const RECT& rect, int labelCount,
-                    int selected, const char* const* labels)
+void DrawTitleStrip(const ColourScheme& scheme, HFONT font, HDC target, const RECT& rect, int labelCount, int selected,
+                    const char* const* labels)
 {
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     OffScreen screen(target, width, height);

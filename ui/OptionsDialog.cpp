@@ -30,11 +30,11 @@ struct NamedSetting {
 };
 
 const NamedSetting kFormatSetting = {IDC_FORMAT_SELECTOR, &DeviceControlPort::GetTimecodeFormatCount,
-                                     &DeviceControlPort::GetTimecodeFormatName,
-                                     &DeviceControlPort::GetTimecodeFormat, &DeviceControlPort::SetTimecodeFormat};
+                                     &DeviceControlPort::GetTimecodeFormatName, &DeviceControlPort::GetTimecodeFormat,
+                                     &DeviceControlPort::SetTimecodeFormat};
 const NamedSetting kSourceSetting = {IDC_SOURCE_SELECTOR, &DeviceControlPort::GetTimecodeSourceCount,
-                                     &DeviceControlPort::GetTimecodeSourceName,
-                                     &DeviceControlPort::GetTimecodeSource, &DeviceControlPort::SetTimecodeSource};
+                                     &DeviceControlPort::GetTimecodeSourceName, &DeviceControlPort::GetTimecodeSource,
+                                     &DeviceControlPort::SetTimecodeSource};
 
 // Shows the current entry's name on its selector; false when the port refuses.
 bool ShowCurrentName(HWND dialog, DeviceControlPort* port, const NamedSetting& setting)

@@ -112,8 +112,8 @@ void PaintBackground(HWND dialog, HDC dc, const ColourScheme& scheme)
 
 INT_PTR RunSetTimeDialog(DialogContext* controller, HWND parent)
 {
-    INT_PTR result = DialogBoxParamA(gModuleInstance, MAKEINTRESOURCEA(IDD_SET_TIME), parent,
-                                     SetTimeDialogProc, reinterpret_cast<LPARAM>(controller));
+    INT_PTR result = DialogBoxParamA(gModuleInstance, MAKEINTRESOURCEA(IDD_SET_TIME), parent, SetTimeDialogProc,
+                                     reinterpret_cast<LPARAM>(controller));
     return result == 1 ? 1 : 0;
 }
 

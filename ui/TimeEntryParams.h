@@ -11,8 +11,8 @@ public:
     enum Mode : int32_t { kTimecodeEntry = 0, kNumberEntry = 1 };
 
     struct Format {
-        int32_t formatClass;  // 0: 24, 1: 25, 2: 30 frames per second
-        int32_t dropFrame;    // only its low byte counts
+        int32_t formatClass; // 0: 24, 1: 25, 2: 30 frames per second
+        int32_t dropFrame;   // only its low byte counts
         int32_t rate;
         int32_t divisor;
     };
@@ -27,8 +27,16 @@ public:
     void SetTitle(const char* text) { CopyText(title_, text); }
     Format GetFormat() const { return format_; }
     void SetFormat(const Format& format) { format_ = format; }
-    void GetBounds(int32_t* lower, int32_t* upper) const { *lower = lower_; *upper = upper_; }
-    void SetBounds(int32_t lower, int32_t upper) { lower_ = lower; upper_ = upper; }
+    void GetBounds(int32_t* lower, int32_t* upper) const
+    {
+        *lower = lower_;
+        *upper = upper_;
+    }
+    void SetBounds(int32_t lower, int32_t upper)
+    {
+        lower_ = lower;
+        upper_ = upper;
+    }
     int32_t GetValue() const { return value_; }
     void SetValue(int32_t value) { value_ = value; }
     void GetPrompt(char* text, size_t size) const { CopyTextTo(text, size, prompt_); }

@@ -20,16 +20,11 @@ struct Symbol {
 };
 
 const Symbol kSymbols[] = {
-    {"Rewind", {Part::kLeft, Part::kLeft}, 2},
-    {"RPlay", {Part::kLeft}, 1},
-    {"Still", {Part::kBar, Part::kBar}, 2},
-    {"Play", {Part::kRight}, 1},
-    {"FF", {Part::kRight, Part::kRight}, 2},
-    {"Go To In", {Part::kThinBar, Part::kLeft, Part::kLeft}, 3},
-    {"RAdv", {Part::kThinBar, Part::kLeft}, 2},
-    {"Stop", {Part::kSquare}, 1},
-    {"FAdv", {Part::kRight, Part::kThinBar}, 2},
-    {"Go To Out", {Part::kRight, Part::kRight, Part::kThinBar}, 3},
+    {"Rewind", {Part::kLeft, Part::kLeft}, 2},   {"RPlay", {Part::kLeft}, 1},
+    {"Still", {Part::kBar, Part::kBar}, 2},      {"Play", {Part::kRight}, 1},
+    {"FF", {Part::kRight, Part::kRight}, 2},     {"Go To In", {Part::kThinBar, Part::kLeft, Part::kLeft}, 3},
+    {"RAdv", {Part::kThinBar, Part::kLeft}, 2},  {"Stop", {Part::kSquare}, 1},
+    {"FAdv", {Part::kRight, Part::kThinBar}, 2}, {"Go To Out", {Part::kRight, Part::kRight, Part::kThinBar}, 3},
 };
 
 constexpr int kThinBarWidth = 2;

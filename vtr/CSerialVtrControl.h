@@ -97,8 +97,8 @@ public:
 
     // Edit presets and their reset: every packet is sent; true when the
     // deck acknowledged them all.
-    bool EditSetup(const char* inText, const char* outText, const char* audioInText,
-                   const char* audioOutText, uint32_t channels);
+    bool EditSetup(const char* inText, const char* outText, const char* audioInText, const char* audioOutText,
+                   uint32_t channels);
     bool EditReset();
 
     // Timecode format, source and preroll. None talks to the deck.

@@ -6,19 +6,19 @@
 
 struct TimecodeFormat {
     char name[32];
-    uint32_t framesPerSecond;   // 24, 25 or 30
-    uint32_t dropFrame;         // 1 = drop frame
-    uint32_t rateNumerator;     // the video rate is numerator / denominator
+    uint32_t framesPerSecond; // 24, 25 or 30
+    uint32_t dropFrame;       // 1 = drop frame
+    uint32_t rateNumerator;   // the video rate is numerator / denominator
     uint32_t rateDenominator;
 };
 
 struct ControlSettings {
-    uint32_t tag;               // 115, as the board record's
+    uint32_t tag; // 115, as the board record's
     TimecodeFormat format;
     uint32_t formatIndex;
     char sourceName[32];
     uint32_t sourceIndex;
-    uint32_t prerollSeconds;    // 0 to 15
+    uint32_t prerollSeconds; // 0 to 15
 };
 
 static_assert(sizeof(TimecodeFormat) == 12 * 4, "12 words");

@@ -7,12 +7,12 @@
 constexpr uint32_t kDeckRecordTag = 115;
 
 struct DeckBoardInfo {
-    uint32_t tag;               // kDeckRecordTag
-    char description[128];      // "Board: <port+1> Type: <display name>"
+    uint32_t tag;          // kDeckRecordTag
+    char description[128]; // "Board: <port+1> Type: <display name>"
     uint32_t boardId;
     uint32_t boardType;
-    uint32_t boardIndex;        // device index within the board type
-    uint32_t portIndex;         // 0 to 7
+    uint32_t boardIndex; // device index within the board type
+    uint32_t portIndex;  // 0 to 7
 };
 
 static_assert(sizeof(DeckBoardInfo) == 37 * 4, "37 words");

@@ -15,7 +15,7 @@ constexpr uint32_t kAllBits = 0xFFFFFFFF;
 constexpr int kMaxStaleBytes = 512;
 constexpr int kMaxReceiveWaits = 2 * CSerialVtrControl::kReplyCapacity;
 
-}  // namespace
+} // namespace
 
 CSerialVtrControl::CSerialVtrControl()
 {
@@ -89,8 +89,8 @@ bool CSerialVtrControl::OpenControl(const BoardInfo& board, uint32_t portIndex)
     deckBoardInfo_.tag = kDeckRecordTag;
     char name[sizeof board.displayName + 1] = {};
     std::memcpy(name, board.displayName, sizeof board.displayName);
-    std::snprintf(deckBoardInfo_.description, sizeof deckBoardInfo_.description,
-                  "Board: %u Type: %s", static_cast<unsigned>(portIndex + 1), name);
+    std::snprintf(deckBoardInfo_.description, sizeof deckBoardInfo_.description, "Board: %u Type: %s",
+                  static_cast<unsigned>(portIndex + 1), name);
     deckBoardInfo_.boardId = static_cast<uint32_t>(board.boardId);
     deckBoardInfo_.boardType = board.boardType;
     deckBoardInfo_.boardIndex = board.boardIndex;

@@ -11,7 +11,10 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 int32_t FieldValue(char first, char second)
 {
@@ -28,7 +31,7 @@ int32_t FieldValue(char first, char second)
     return negative ? -value : value;
 }
 
-}  // namespace
+} // namespace
 
 void ReadTimecodeFields(const char* text, int32_t fields[4])
 {

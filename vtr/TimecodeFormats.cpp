@@ -27,8 +27,7 @@ const FormatRow kFormats[CSerialVtrControl::kTimecodeFormatCount] = {
     {"Base 30 NDF (60 fps)", 30, 0, 60000, 1000},
 };
 
-const char* const kSources[CSerialVtrControl::kTimecodeSourceCount] = {"LTC", "VITC",
-                                                                         "LTC + VITC"};
+const char* const kSources[CSerialVtrControl::kTimecodeSourceCount] = {"LTC", "VITC", "LTC + VITC"};
 
 constexpr uint32_t kDefaultFormat = 3;
 constexpr uint32_t kDefaultSource = 0;
@@ -51,7 +50,7 @@ void FillSourceName(uint32_t index, char* out)
     std::snprintf(out, 32, "%s", kSources[index]);
 }
 
-}  // namespace
+} // namespace
 
 bool CSerialVtrControl::SetDefaultSettings(ControlSettings* settings) const
 {

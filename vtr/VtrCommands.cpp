@@ -53,7 +53,7 @@ void WriteZeroTime(char* out, char separator)
     out[2] = out[5] = out[8] = separator;
 }
 
-}  // namespace
+} // namespace
 
 bool CSerialVtrControl::ExchangeAcknowledged(std::initializer_list<uint8_t> bytes)
 {
@@ -96,18 +96,54 @@ bool CSerialVtrControl::Transport(std::initializer_list<uint8_t> bytes, double s
     return ExchangeAcknowledged(bytes);
 }
 
-bool CSerialVtrControl::Stop() { return Transport({0x20, 0x00}, 0.0); }
-bool CSerialVtrControl::Play() { return Transport({0x20, 0x01}, 1.0); }
-bool CSerialVtrControl::Record() { return Transport({0x20, 0x02}, 1.0); }
-bool CSerialVtrControl::Eject() { return Transport({0x20, 0x0F}, 0.0); }
-bool CSerialVtrControl::FastForward() { return Transport({0x20, 0x10}, 50.0); }
-bool CSerialVtrControl::Rewind() { return Transport({0x20, 0x20}, -50.0); }
-bool CSerialVtrControl::Preview() { return Transport({0x20, 0x40}, 1.0); }
-bool CSerialVtrControl::AutoEdit() { return Transport({0x20, 0x42}, 1.0); }
-bool CSerialVtrControl::JogReversePlay() { return Transport({0x21, 0x21, 0x40}, -1.0); }
-bool CSerialVtrControl::JogForwardFast() { return Transport({0x21, 0x11, 0x5D}, 8.0); }
-bool CSerialVtrControl::JogReverseFast() { return Transport({0x21, 0x21, 0x5D}, -8.0); }
-bool CSerialVtrControl::ShuttleStill() { return Transport({0x21, 0x13, 0x00}, 0.0); }
+bool CSerialVtrControl::Stop()
+{
+    return Transport({0x20, 0x00}, 0.0);
+}
+bool CSerialVtrControl::Play()
+{
+    return Transport({0x20, 0x01}, 1.0);
+}
+bool CSerialVtrControl::Record()
+{
+    return Transport({0x20, 0x02}, 1.0);
+}
+bool CSerialVtrControl::Eject()
+{
+    return Transport({0x20, 0x0F}, 0.0);
+}
+bool CSerialVtrControl::FastForward()
+{
+    return Transport({0x20, 0x10}, 50.0);
+}
+bool CSerialVtrControl::Rewind()
+{
+    return Transport({0x20, 0x20}, -50.0);
+}
+bool CSerialVtrControl::Preview()
+{
+    return Transport({0x20, 0x40}, 1.0);
+}
+bool CSerialVtrControl::AutoEdit()
+{
+    return Transport({0x20, 0x42}, 1.0);
+}
+bool CSerialVtrControl::JogReversePlay()
+{
+    return Transport({0x21, 0x21, 0x40}, -1.0);
+}
+bool CSerialVtrControl::JogForwardFast()
+{
+    return Transport({0x21, 0x11, 0x5D}, 8.0);
+}
+bool CSerialVtrControl::JogReverseFast()
+{
+    return Transport({0x21, 0x21, 0x5D}, -8.0);
+}
+bool CSerialVtrControl::ShuttleStill()
+{
+    return Transport({0x21, 0x13, 0x00}, 0.0);
+}
 
 bool CSerialVtrControl::Shuttle(double speed)
 {
@@ -190,9 +226,8 @@ double CSerialVtrControl::GetSpeed()
     return flags[16] ? -magnitude : magnitude;
 }
 
-bool CSerialVtrControl::EditSetup(const char* inText, const char* outText,
-                                  const char* audioInText, const char* audioOutText,
-                                  uint32_t channels)
+bool CSerialVtrControl::EditSetup(const char* inText, const char* outText, const char* audioInText,
+                                  const char* audioOutText, uint32_t channels)
 {
     if (!DeckReady())
         return false;
@@ -212,8 +247,8 @@ bool CSerialVtrControl::EditSetup(const char* inText, const char* outText,
 
     const uint8_t video = (channels & 0x001) ? 0x10 : 0x00;
     if ((channels & 0x1F8) == 0) {
-        const uint8_t audio = static_cast<uint8_t>(((channels & 0x002) ? 0x01 : 0x00) |
-                                                   ((channels & 0x004) ? 0x02 : 0x00));
+        const uint8_t audio =
+            static_cast<uint8_t>(((channels & 0x002) ? 0x01 : 0x00) | ((channels & 0x004) ? 0x02 : 0x00));
         acknowledged &= ExchangeAcknowledged({0x41, 0x30, static_cast<uint8_t>(0x40 | video | audio)});
     } else {
         const uint8_t audio = static_cast<uint8_t>((channels >> 1) & 0xFF);
@@ -229,8 +264,7 @@ bool CSerialVtrControl::EditReset()
     commandSpeed_ = 0.0;
     // Stop, auto mode off, no channels, then the four edit points cleared.
     const std::initializer_list<uint8_t> sequence[] = {
-        {0x20, 0x00}, {0x40, 0x40}, {0x41, 0x30, 0x00}, {0x40, 0x20},
-        {0x40, 0x21}, {0x40, 0x22}, {0x40, 0x23},
+        {0x20, 0x00}, {0x40, 0x40}, {0x41, 0x30, 0x00}, {0x40, 0x20}, {0x40, 0x21}, {0x40, 0x22}, {0x40, 0x23},
     };
     bool acknowledged = true;
     for (const auto& packet : sequence)
@@ -238,8 +272,14 @@ bool CSerialVtrControl::EditReset()
     return acknowledged;
 }
 
-bool CSerialVtrControl::StepForward() { return Step(true); }
-bool CSerialVtrControl::StepBackward() { return Step(false); }
+bool CSerialVtrControl::StepForward()
+{
+    return Step(true);
+}
+bool CSerialVtrControl::StepBackward()
+{
+    return Step(false);
+}
 
 bool CSerialVtrControl::Step(bool forward)
 {
@@ -255,7 +295,7 @@ bool CSerialVtrControl::Step(bool forward)
 
     uint8_t data[4];
     if (!ReadTimeData(data))
-        return false;  // no time to step from: cue nowhere
+        return false; // no time to step from: cue nowhere
     int32_t frames = static_cast<int32_t>(FromBcd(data[0] & 0x3F));
     int32_t seconds = static_cast<int32_t>(FromBcd(data[1] & 0x7F));
     int32_t minutes = static_cast<int32_t>(FromBcd(data[2] & 0x7F));
@@ -264,9 +304,7 @@ bool CSerialVtrControl::Step(bool forward)
     const bool drop = controlSettings_.format.dropFrame != 0;
     // Labels 00 and 01 do not exist at the start of a drop-frame minute
     // that is not a tenth.
-    const auto droppedLabel = [&] {
-        return drop && minutes % 10 != 0 && seconds == 0 && frames <= 1;
-    };
+    const auto droppedLabel = [&] { return drop && minutes % 10 != 0 && seconds == 0 && frames <= 1; };
 
     // Timecode is a 24-hour clock: stepping over midnight wraps.
     if (forward) {
@@ -302,9 +340,9 @@ bool CSerialVtrControl::Step(bool forward)
         if (droppedLabel()) {
             frames = perSecond - 1;
             seconds = 59;
-            --minutes;  // never 0 here: minute 0 is a tenth
+            --minutes; // never 0 here: minute 0 is a tenth
         }
     }
-    return CueToTime(static_cast<uint8_t>(hours), static_cast<uint8_t>(minutes),
-                     static_cast<uint8_t>(seconds), static_cast<uint8_t>(frames));
+    return CueToTime(static_cast<uint8_t>(hours), static_cast<uint8_t>(minutes), static_cast<uint8_t>(seconds),
+                     static_cast<uint8_t>(frames));
 }

@@ -9,19 +9,17 @@ namespace {
 // Status byte and bit of flags 1 to 59; flag 0 is "status not readable".
 // Flags 19 to 25 carry D3 from its top bit down (19 is auto mode).
 constexpr uint8_t kFlagBits[59][2] = {
-    {0, 5}, {0, 4}, {0, 0},
-    {1, 7}, {1, 5}, {1, 4}, {1, 3}, {1, 2}, {1, 1}, {1, 0},
-    {2, 7}, {2, 6}, {2, 5}, {2, 4}, {2, 3}, {2, 2}, {2, 1}, {2, 0},
-    {3, 7}, {3, 6}, {3, 5}, {3, 4}, {3, 3}, {3, 2}, {3, 1},
-    {4, 7}, {4, 6}, {4, 4}, {4, 3}, {4, 2}, {4, 1}, {4, 0},
-    {5, 6}, {5, 5}, {5, 4}, {5, 3}, {5, 2}, {5, 1}, {5, 0},
-    {6, 6}, {6, 5}, {6, 4}, {6, 3}, {6, 2}, {6, 1}, {6, 0},
-    {7, 5}, {7, 4}, {7, 2}, {7, 0},
-    {8, 7}, {8, 6}, {8, 5}, {8, 4}, {8, 3}, {8, 2}, {8, 1}, {8, 0},
-    {9, 7},
+    {0, 5}, {0, 4}, {0, 0}, {1, 7}, {1, 5}, {1, 4}, {1, 3}, {1, 2}, {1, 1}, {1, 0}, {2, 7}, {2, 6},
+    {2, 5}, {2, 4}, {2, 3}, {2, 2}, {2, 1}, {2, 0}, {3, 7}, {3, 6}, {3, 5}, {3, 4}, {3, 3}, {3, 2},
+    {3, 1}, {4, 7}, {4, 6}, {4, 4}, {4, 3}, {4, 2}, {4, 1}, {4, 0}, {5, 6}, {5, 5}, {5, 4}, {5, 3},
+    {5, 2}, {5, 1}, {5, 0}, {6, 6}, {6, 5}, {6, 4}, {6, 3}, {6, 2}, {6, 1}, {6, 0}, {7, 5}, {7, 4},
+    {7, 2}, {7, 0}, {8, 7}, {8, 6}, {8, 5}, {8, 4}, {8, 3}, {8, 2}, {8, 1}, {8, 0}, {9, 7},
 };
 
-bool Bit(const uint8_t status[10], int byte, int bit) { return (status[byte] >> bit) & 1; }
+bool Bit(const uint8_t status[10], int byte, int bit)
+{
+    return (status[byte] >> bit) & 1;
+}
 
 // A mode named by one status bit; tables of them are tried in order.
 struct BitMode {
@@ -30,8 +28,7 @@ struct BitMode {
     const char* mode;
 };
 
-template <size_t N>
-const char* FirstModeSet(const uint8_t status[10], const BitMode (&table)[N])
+template <size_t N> const char* FirstModeSet(const uint8_t status[10], const BitMode (&table)[N])
 {
     for (const BitMode& entry : table) {
         if (Bit(status, entry.byte, entry.bit))
@@ -61,9 +58,8 @@ const char* SpeedMode(double magnitude, bool reverse, const char** suffix)
         bool wind;
         const char* suffix;
     } kForms[] = {
-        {true, 1, false, ""},     {true, 2, false, " 2x"},  {true, 3, false, " 3x"},
-        {false, 4, false, " 4x"}, {false, 8, true, " 8x"},  {false, 16, true, " 16x"},
-        {false, 32, true, " 32x"},
+        {true, 1, false, ""},    {true, 2, false, " 2x"},   {true, 3, false, " 3x"},   {false, 4, false, " 4x"},
+        {false, 8, true, " 8x"}, {false, 16, true, " 16x"}, {false, 32, true, " 32x"},
     };
     for (const auto& form : kForms) {
         if ((form.byRounding ? rounded : truncated) == form.speed) {
@@ -74,7 +70,7 @@ const char* SpeedMode(double magnitude, bool reverse, const char** suffix)
     return nullptr;
 }
 
-}  // namespace
+} // namespace
 
 bool CSerialVtrControl::StatusBytes(uint8_t status[10])
 {

@@ -5,7 +5,7 @@ namespace sim {
 namespace {
 
 constexpr double kMaxLatencyMs = 1000.0;
-constexpr double kMaxUnplugMs = 86400000.0;  // a day
+constexpr double kMaxUnplugMs = 86400000.0; // a day
 
 // Milliseconds: decimal digits with an optional fraction, no sign or
 // exponent, at most 'limit'.
@@ -101,7 +101,7 @@ KeyOutcome TakeDeckKey(const std::string& key, const std::string& value, DeckSet
     return KeyOutcome::Taken;
 }
 
-}  // namespace
+} // namespace
 
 std::string Lower(std::string s)
 {
@@ -190,8 +190,8 @@ bool ParseDeckItems(const std::vector<std::string>& items, const std::string& wh
         }
     }
     if (!tcItem.empty() && !ParseLabelText(FormatOf(deck.format), tcText, &deck.start)) {
-        *error = where + ": \"" + tcItem + "\": not a timecode HH:MM:SS:FF of tape format " +
-                 FormatOf(deck.format).name;
+        *error =
+            where + ": \"" + tcItem + "\": not a timecode HH:MM:SS:FF of tape format " + FormatOf(deck.format).name;
         return false;
     }
     *out = deck;
@@ -217,4 +217,4 @@ const char* DeckKeysHelp()
            "  unplug=MS          goes away this long after the first byte it hears\n";
 }
 
-}  // namespace sim
+} // namespace sim

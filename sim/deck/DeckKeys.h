@@ -31,4 +31,4 @@ bool ParseDeckItems(const std::vector<std::string>& items, const std::string& wh
 // The deck keys and their values, one line each, for a usage text.
 const char* DeckKeysHelp();
 
-}  // namespace sim
+} // namespace sim

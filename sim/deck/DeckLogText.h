@@ -16,4 +16,4 @@ std::string SegmentText(const TapeFormat& format, const RecordedSegment& segment
 // "Play", "Cue Up With Data 01:00:10;00", "NAK: checksum error".
 std::string BlockMeaning(const std::vector<uint8_t>& block, bool fromController);
 
-}  // namespace sim
+} // namespace sim

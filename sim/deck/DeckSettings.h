@@ -9,11 +9,11 @@
 namespace sim {
 
 struct DeckFaults {
-    bool silent = false;          // hears and obeys, never answers
-    bool nakAll = false;          // refuses every command with a NAK
-    uint32_t garbleEvery = 0;     // every Nth reply has a byte corrupted (0 never)
-    uint32_t truncateEvery = 0;   // every Nth reply loses its second half (0 never)
-    uint32_t overlongEvery = 0;   // every Nth reply runs on with 40 more bytes (0 never)
+    bool silent = false;        // hears and obeys, never answers
+    bool nakAll = false;        // refuses every command with a NAK
+    uint32_t garbleEvery = 0;   // every Nth reply has a byte corrupted (0 never)
+    uint32_t truncateEvery = 0; // every Nth reply loses its second half (0 never)
+    uint32_t overlongEvery = 0; // every Nth reply runs on with 40 more bytes (0 never)
     // Non-zero: every reply is replaced by 1 to 40 random bytes from this seed.
     uint32_t randomSeed = 0;
     // Goes away this long after the first byte it hears (negative: never):
@@ -35,7 +35,7 @@ struct DeckSettings {
     bool recordInhibit = false;
     TapeFormatId format = TapeFormatId::Df30;
     TimeLabel start{1, 0, 0, 0, false};
-    double latencyMs = 1.0;       // from a command's last byte to the reply's first
+    double latencyMs = 1.0; // from a command's last byte to the reply's first
     uint16_t deviceType = kDefaultDeviceType;
     // Tests on a loaded machine widen it, so that a stalled thread does not
     // break a packet the module sent whole.
@@ -43,4 +43,4 @@ struct DeckSettings {
     DeckFaults faults;
 };
 
-}  // namespace sim
+} // namespace sim

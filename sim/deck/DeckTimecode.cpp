@@ -26,7 +26,10 @@ int64_t LabelsPerDay(const TapeFormat& f)
     return f.dropFrame ? plain - 2 * (24 * 60 - 24 * 6) : plain;
 }
 
-uint8_t Bcd(uint32_t v) { return static_cast<uint8_t>((v / 10) * 16 + v % 10); }
+uint8_t Bcd(uint32_t v)
+{
+    return static_cast<uint8_t>((v / 10) * 16 + v % 10);
+}
 
 bool FromBcd(uint8_t b, uint32_t* v)
 {
@@ -36,9 +39,12 @@ bool FromBcd(uint8_t b, uint32_t* v)
     return true;
 }
 
-}  // namespace
+} // namespace
 
-int64_t TapeFormat::DayFrames() const { return LabelsPerDay(*this) * TapeFramesPerLabel(); }
+int64_t TapeFormat::DayFrames() const
+{
+    return LabelsPerDay(*this) * TapeFramesPerLabel();
+}
 
 const TapeFormat& FormatOf(TapeFormatId id)
 {
@@ -137,7 +143,10 @@ std::string LabelText(const TapeFormat& format, const TimeLabel& l)
     return text;
 }
 
-std::string FrameText(const TapeFormat& format, int64_t frame) { return LabelText(format, LabelOf(format, frame)); }
+std::string FrameText(const TapeFormat& format, int64_t frame)
+{
+    return LabelText(format, LabelOf(format, frame));
+}
 
 bool ParseLabelText(const TapeFormat& format, const std::string& text, TimeLabel* label)
 {
@@ -161,4 +170,4 @@ bool ParseLabelText(const TapeFormat& format, const std::string& text, TimeLabel
     return true;
 }
 
-}  // namespace sim
+} // namespace sim

@@ -13,11 +13,11 @@ enum class TapeFormatId { Fps24, Fps25, Fps50, Df30, Ndf30, Df60, Ndf60 };
 
 struct TapeFormat {
     TapeFormatId id;
-    const char* name;     // as the simulation's configuration spells it
-    uint32_t base;        // timecode frames a second: 24, 25 or 30
+    const char* name; // as the simulation's configuration spells it
+    uint32_t base;    // timecode frames a second: 24, 25 or 30
     bool dropFrame;
-    bool doubleRate;      // two tape frames per timecode frame
-    uint32_t rateNum;     // video frames a second = rateNum / rateDen
+    bool doubleRate;  // two tape frames per timecode frame
+    uint32_t rateNum; // video frames a second = rateNum / rateDen
     uint32_t rateDen;
 
     double FrameMs() const { return 1000.0 * rateDen / rateNum; }
@@ -60,4 +60,4 @@ std::string FrameText(const TapeFormat& format, int64_t frame);
 // label is valid in the format.
 bool ParseLabelText(const TapeFormat& format, const std::string& text, TimeLabel* label);
 
-}  // namespace sim
+} // namespace sim

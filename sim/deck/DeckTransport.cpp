@@ -9,7 +9,7 @@ namespace sim {
 namespace {
 
 constexpr double kNoEvent = std::numeric_limits<double>::infinity();
-constexpr double kSettleMs = 40.0;     // servo settling on a cue point
+constexpr double kSettleMs = 40.0; // servo settling on a cue point
 constexpr double kEjectMs = 1500.0;
 // Event chains are short (arrive, settle, preroll, edit, postroll, tape
 // end); the bound only guards against a state that keeps re-arming itself.
@@ -22,7 +22,7 @@ double WindMs(const TapeFormat& format, double frames)
     return frames == 0 ? 0.0 : frames * format.FrameMs() / kMaxTapeSpeed + std::min(60.0 * std::sqrt(frames), 1500.0);
 }
 
-}  // namespace
+} // namespace
 
 double CueMs(const TapeFormat& format, int64_t frames)
 {
@@ -30,12 +30,9 @@ double CueMs(const TapeFormat& format, int64_t frames)
 }
 
 DeckTransport::DeckTransport(const TapeFormat& format, int64_t startFrame, bool tapeIn, double nowMs)
-    : format_(format),
-      lastFrame_(format.DayFrames() - 1),
-      tapeIn_(tapeIn),
+    : format_(format), lastFrame_(format.DayFrames() - 1), tapeIn_(tapeIn),
       mode_(tapeIn ? TransportMode::Stopped : TransportMode::TapeOut),
-      anchorPos_(static_cast<double>(std::clamp<int64_t>(startFrame, 0, format.DayFrames() - 1))),
-      anchorMs_(nowMs),
+      anchorPos_(static_cast<double>(std::clamp<int64_t>(startFrame, 0, format.DayFrames() - 1))), anchorMs_(nowMs),
       lastAdvanceMs_(nowMs)
 {
 }
@@ -90,7 +87,10 @@ DeckTransport::Event DeckTransport::NextEvent() const
     return next;
 }
 
-double DeckTransport::NextEventMs() const { return NextEvent().ms; }
+double DeckTransport::NextEventMs() const
+{
+    return NextEvent().ms;
+}
 
 void DeckTransport::AdvanceTo(double nowMs)
 {
@@ -110,7 +110,8 @@ void DeckTransport::RunEvent(EventKind kind, double atMs)
 {
     const bool seeking = mode_ == TransportMode::Seeking || phase_ == EditPhase::Seek;
     switch (kind) {
-    case EventKind::None: break;
+    case EventKind::None:
+        break;
     case EventKind::Timer:
         if (seeking && !seekArrived_) {
             // Arrive exactly on the frame, then let the servo settle.
@@ -137,10 +138,16 @@ void DeckTransport::RunEvent(EventKind kind, double atMs)
             eventMs_ = kNoEvent;
         }
         break;
-    case EventKind::EditStart: phase_ = EditPhase::Edit; break;
-    case EventKind::EditEnd: phase_ = EditPhase::Postroll; break;
+    case EventKind::EditStart:
+        phase_ = EditPhase::Edit;
+        break;
+    case EventKind::EditEnd:
+        phase_ = EditPhase::Postroll;
+        break;
     case EventKind::TapeEnd:
-    case EventKind::PostrollEnd: Park(TransportMode::Stopped, atMs); break;
+    case EventKind::PostrollEnd:
+        Park(TransportMode::Stopped, atMs);
+        break;
     }
 }
 
@@ -165,7 +172,10 @@ void DeckTransport::Move(TransportMode mode, double speed, double nowMs)
     standby_ = true;
 }
 
-void DeckTransport::Park(TransportMode mode, double nowMs) { Move(mode, 0.0, nowMs); }
+void DeckTransport::Park(TransportMode mode, double nowMs)
+{
+    Move(mode, 0.0, nowMs);
+}
 
 bool DeckTransport::MoveIfAble(TransportMode mode, double speed, double nowMs)
 {
@@ -196,10 +206,13 @@ void DeckTransport::StartSeek(int64_t target, double nowMs)
 bool DeckTransport::Recording() const
 {
     switch (take_) {
-    case Take::None: return false;
+    case Take::None:
+        return false;
     case Take::Crash:
-    case Take::Manual: return true;
-    case Take::Auto: break;
+    case Take::Manual:
+        return true;
+    case Take::Auto:
+        break;
     }
     return phase_ != EditPhase::Seek && AutoChannelsAt(Frame(lastAdvanceMs_)) != 0;
 }
@@ -226,7 +239,9 @@ int64_t DeckTransport::PostrollEnd() const
 uint32_t DeckTransport::AutoChannelsAt(int64_t frame) const
 {
     const uint32_t channels = presets_.assemble ? kAllChannels : presets_.channels;
-    const auto within = [frame](int64_t first, int64_t end) { return first >= 0 && frame >= first && (end < 0 || frame < end); };
+    const auto within = [frame](int64_t first, int64_t end) {
+        return first >= 0 && frame >= first && (end < 0 || frame < end);
+    };
     const int64_t audioIn = presets_.audioIn >= 0 ? presets_.audioIn : presets_.in;
     const int64_t audioOut = presets_.audioOut >= 0 ? presets_.audioOut : presets_.out;
     uint32_t on = 0;
@@ -349,9 +364,18 @@ bool DeckTransport::Wind(bool forward, double nowMs)
                       forward ? kMaxTapeSpeed : -kMaxTapeSpeed, nowMs);
 }
 
-bool DeckTransport::Shuttle(double speed, double nowMs) { return MoveIfAble(TransportMode::Shuttle, speed, nowMs); }
-bool DeckTransport::Jog(double speed, double nowMs) { return MoveIfAble(TransportMode::Jog, speed, nowMs); }
-bool DeckTransport::Var(double speed, double nowMs) { return MoveIfAble(TransportMode::Var, speed, nowMs); }
+bool DeckTransport::Shuttle(double speed, double nowMs)
+{
+    return MoveIfAble(TransportMode::Shuttle, speed, nowMs);
+}
+bool DeckTransport::Jog(double speed, double nowMs)
+{
+    return MoveIfAble(TransportMode::Jog, speed, nowMs);
+}
+bool DeckTransport::Var(double speed, double nowMs)
+{
+    return MoveIfAble(TransportMode::Var, speed, nowMs);
+}
 
 bool DeckTransport::Cue(int64_t frame, double nowMs)
 {
@@ -438,7 +462,10 @@ bool DeckTransport::Standby(bool on, double nowMs)
 
 // ---- status ----------------------------------------------------------------
 
-double DeckTransport::Speed() const { return speed_; }
+double DeckTransport::Speed() const
+{
+    return speed_;
+}
 
 std::array<uint8_t, 16> DeckTransport::StatusData() const
 {
@@ -461,9 +488,9 @@ std::array<uint8_t, 16> DeckTransport::StatusData() const
     set(1, 3, mode_ == TransportMode::Rewind);
     set(1, 2, mode_ == TransportMode::FastForward);
     set(1, 1, recording);
-    set(1, 0, playing);  // a deck keeps PLAY set while it records
+    set(1, 0, playing); // a deck keeps PLAY set while it records
 
-    set(2, 7, playing);  // servo locked
+    set(2, 7, playing); // servo locked
     set(2, 5, mode_ == TransportMode::Shuttle);
     set(2, 4, mode_ == TransportMode::Jog);
     set(2, 3, mode_ == TransportMode::Var);
@@ -487,11 +514,11 @@ std::array<uint8_t, 16> DeckTransport::StatusData() const
     set(5, 4, (presets_.channels & kChannelVideo) != 0);
     d[5] = static_cast<uint8_t>(d[5] | ((presets_.channels >> 1) & 0x0F));
 
-    set(7, 0, phase_ == EditPhase::Edit);  // between the in and out points
+    set(7, 0, phase_ == EditPhase::Edit); // between the in and out points
 
     set(8, 4, tapeIn_ && Frame(lastAdvanceMs_) == lastFrame_);
     set(8, 0, recordInhibit_);
     return d;
 }
 
-}  // namespace sim
+} // namespace sim

@@ -47,7 +47,7 @@ void EncodeDuration(const TapeFormat& format, int64_t tapeFrames, uint8_t out[4]
     l.minutes = uint32_t(labels / format.base / 60 % 60);
     l.hours = uint32_t(labels / format.base / 3600);
     EncodeTimeData(format, l, out);
-    out[0] &= 0x3F;  // no drop-frame flag on a duration
+    out[0] &= 0x3F; // no drop-frame flag on a duration
 }
 
 bool InRange(const TapeFormat& format, const TimeLabel& l)
@@ -61,15 +61,12 @@ int64_t StartFrame(const DeckSettings& settings)
     return FrameOf(format, IsValidLabel(format, settings.start) ? settings.start : TimeLabel{1, 0, 0, 0, false});
 }
 
-}  // namespace
+} // namespace
 
 VirtualVtr::VirtualVtr(const DeckSettings& settings, double nowMs)
-    : transport_(FormatOf(settings.format), StartFrame(settings), settings.tapeIn, nowMs),
-      faults_(settings.faults),
-      latencyMs_(settings.latencyMs),
-      interByteTimeoutMs_(settings.interByteTimeoutMs),
-      deviceType_(settings.deviceType),
-      timerOrigin_(StartFrame(settings))
+    : transport_(FormatOf(settings.format), StartFrame(settings), settings.tapeIn, nowMs), faults_(settings.faults),
+      latencyMs_(settings.latencyMs), interByteTimeoutMs_(settings.interByteTimeoutMs),
+      deviceType_(settings.deviceType), timerOrigin_(StartFrame(settings))
 {
     transport_.SetRemote(settings.remote);
     transport_.SetRecordInhibit(settings.recordInhibit);
@@ -160,7 +157,10 @@ void VirtualVtr::Execute(const std::vector<uint8_t>& block, double atMs, std::ve
         Answer(std::move(reply), atMs, out);
 }
 
-void VirtualVtr::Nak(uint8_t reasons, double atMs, std::vector<DeckReply>* out) { Answer({0x11, 0x12, reasons}, atMs, out); }
+void VirtualVtr::Nak(uint8_t reasons, double atMs, std::vector<DeckReply>* out)
+{
+    Answer({0x11, 0x12, reasons}, atMs, out);
+}
 
 void VirtualVtr::Answer(std::vector<uint8_t> bytes, double atMs, std::vector<DeckReply>* out)
 {
@@ -227,7 +227,8 @@ uint8_t VirtualVtr::Dispatch(const std::vector<uint8_t>& block, double atMs, std
     const uint8_t cmd2 = block[1];
     const uint8_t* data = block.data() + 2;
     switch (cmd1 >> 4) {
-    case 0x0: return SystemCommand(cmd1, cmd2, reply);
+    case 0x0:
+        return SystemCommand(cmd1, cmd2, reply);
     case 0x2: {
         const uint8_t refusal = TransportCommand(cmd1, cmd2, data, atMs);
         if (refusal == kNoRefusal)
@@ -240,8 +241,10 @@ uint8_t VirtualVtr::Dispatch(const std::vector<uint8_t>& block, double atMs, std
             *reply = {0x10, 0x01};
         return refusal;
     }
-    case 0x6: return SenseCommand(cmd1, cmd2, data, atMs, reply);
-    default: return kNakUndefinedCommand;
+    case 0x6:
+        return SenseCommand(cmd1, cmd2, data, atMs, reply);
+    default:
+        return kNakUndefinedCommand;
     }
 }
 
@@ -250,14 +253,15 @@ uint8_t VirtualVtr::SystemCommand(uint8_t cmd1, uint8_t cmd2, std::vector<uint8_
     if (cmd1 != 0x00)
         return kNakUndefinedCommand;
     switch (cmd2) {
-    case 0x0C:  // local disable
-    case 0x1D:  // local enable
+    case 0x0C: // local disable
+    case 0x1D: // local enable
         *reply = {0x10, 0x01};
         return kNoRefusal;
     case 0x11:
         *reply = {0x12, 0x11, uint8_t(deviceType_ >> 8), uint8_t(deviceType_ & 0xFF)};
         return kNoRefusal;
-    default: return kNakUndefinedCommand;
+    default:
+        return kNakUndefinedCommand;
     }
 }
 
@@ -268,20 +272,47 @@ uint8_t VirtualVtr::TransportCommand(uint8_t cmd1, uint8_t cmd2, const uint8_t* 
     const auto accept = [&done](bool ok) { done = ok; };
     if (cmd1 == 0x20) {
         switch (cmd2) {
-        case 0x00: accept(t.Stop(atMs)); break;
-        case 0x01: accept(t.Play(atMs)); break;
-        case 0x02: accept(t.Record(atMs)); break;
-        case 0x04: accept(t.Standby(false, atMs)); break;
-        case 0x05: accept(t.Standby(true, atMs)); break;
-        case 0x0F: accept(t.Eject(atMs)); break;
-        case 0x10: accept(t.Wind(true, atMs)); break;
-        case 0x20: accept(t.Wind(false, atMs)); break;
-        case 0x30: accept(t.Preroll(atMs)); break;
-        case 0x40: accept(t.AutoEdit(true, atMs)); break;
-        case 0x42: accept(t.AutoEdit(false, atMs)); break;
-        case 0x64: accept(t.EditOff(atMs)); break;
-        case 0x65: accept(t.EditOn(atMs)); break;
-        default: return kNakUndefinedCommand;
+        case 0x00:
+            accept(t.Stop(atMs));
+            break;
+        case 0x01:
+            accept(t.Play(atMs));
+            break;
+        case 0x02:
+            accept(t.Record(atMs));
+            break;
+        case 0x04:
+            accept(t.Standby(false, atMs));
+            break;
+        case 0x05:
+            accept(t.Standby(true, atMs));
+            break;
+        case 0x0F:
+            accept(t.Eject(atMs));
+            break;
+        case 0x10:
+            accept(t.Wind(true, atMs));
+            break;
+        case 0x20:
+            accept(t.Wind(false, atMs));
+            break;
+        case 0x30:
+            accept(t.Preroll(atMs));
+            break;
+        case 0x40:
+            accept(t.AutoEdit(true, atMs));
+            break;
+        case 0x42:
+            accept(t.AutoEdit(false, atMs));
+            break;
+        case 0x64:
+            accept(t.EditOff(atMs));
+            break;
+        case 0x65:
+            accept(t.EditOn(atMs));
+            break;
+        default:
+            return kNakUndefinedCommand;
         }
     } else if ((cmd1 == 0x21 || cmd1 == 0x22) && (cmd2 & 0x0F) >= 1 && (cmd2 & 0x0F) <= 3 &&
                (cmd2 >> 4 == 1 || cmd2 >> 4 == 2)) {
@@ -290,9 +321,15 @@ uint8_t VirtualVtr::TransportCommand(uint8_t cmd1, uint8_t cmd2, const uint8_t* 
         if (cmd2 >> 4 == 2)
             speed = -speed;
         switch (cmd2 & 0x0F) {
-        case 1: accept(t.Jog(speed, atMs)); break;
-        case 2: accept(t.Var(speed, atMs)); break;
-        default: accept(t.Shuttle(speed, atMs)); break;
+        case 1:
+            accept(t.Jog(speed, atMs));
+            break;
+        case 2:
+            accept(t.Var(speed, atMs));
+            break;
+        default:
+            accept(t.Shuttle(speed, atMs));
+            break;
         }
     } else if (cmd1 == 0x24 && cmd2 == 0x31) {
         int64_t frame = 0;
@@ -313,17 +350,17 @@ uint8_t VirtualVtr::PresetCommand(uint8_t cmd1, uint8_t cmd2, const uint8_t* dat
     EditPresets& p = t.Presets();
     if (!t.Remote())
         return kNakUndefinedCommand;
-    int64_t* points[4] = {&p.in, &p.out, &p.audioIn, &p.audioOut};  // as 4x 14 to 17 number them
+    int64_t* points[4] = {&p.in, &p.out, &p.audioIn, &p.audioOut}; // as 4x 14 to 17 number them
     if (cmd1 == 0x40) {
-        if (cmd2 >= 0x10 && cmd2 <= 0x13) {         // entry: the current frame
+        if (cmd2 >= 0x10 && cmd2 <= 0x13) { // entry: the current frame
             *points[cmd2 - 0x10] = t.Frame(atMs);
             return kNoRefusal;
         }
-        if (cmd2 >= 0x20 && cmd2 <= 0x23) {         // reset
+        if (cmd2 >= 0x20 && cmd2 <= 0x23) { // reset
             *points[cmd2 - 0x20] = -1;
             return kNoRefusal;
         }
-        if (cmd2 == 0x40 || cmd2 == 0x41) {         // auto mode off, on
+        if (cmd2 == 0x40 || cmd2 == 0x41) { // auto mode off, on
             p.autoMode = cmd2 == 0x41;
             return kNoRefusal;
         }
@@ -442,7 +479,7 @@ uint8_t VirtualVtr::TimeSense(uint8_t which, double atMs, std::vector<uint8_t>* 
         kind = static_cast<uint8_t>((source == 0x01 ? 0x04 : 0x06) + (withTime ? 0 : 1));
         EncodeTimeData(format, LabelOf(format, source == 0x01 ? frame : t.VitcFrame(atMs)), time);
     }
-    const uint8_t userBits[4] = {};  // none recorded on this tape
+    const uint8_t userBits[4] = {}; // none recorded on this tape
     *reply = {static_cast<uint8_t>(withTime && withUserBits ? 0x78 : 0x74), kind};
     if (withTime)
         reply->insert(reply->end(), time, time + 4);
@@ -464,4 +501,4 @@ bool VirtualVtr::FrameOfTimeData(const uint8_t* data, int64_t* frame) const
     return true;
 }
 
-}  // namespace sim
+} // namespace sim

@@ -21,7 +21,6 @@ constexpr uint8_t kNakBufferOverrun = 0x20;
 constexpr uint8_t kNakFramingError = 0x40;
 constexpr uint8_t kNakTimeout = 0x80;
 
-
 // Bytes the deck puts on the line, the first starting at startMs.
 struct DeckReply {
     std::vector<uint8_t> bytes;
@@ -31,13 +30,13 @@ struct DeckReply {
 struct LoggedPacket {
     enum class Direction { FromController, ToController };
     Direction direction;
-    double ms;                   // last byte in, or first byte out
-    std::vector<uint8_t> bytes;  // checksum included
+    double ms;                  // last byte in, or first byte out
+    std::vector<uint8_t> bytes; // checksum included
 };
 
 class VirtualVtr {
 public:
-    static constexpr size_t kPacketLogLimit = 65536;  // oldest entries go first
+    static constexpr size_t kPacketLogLimit = 65536; // oldest entries go first
 
     VirtualVtr(const DeckSettings& settings, double nowMs);
 
@@ -83,14 +82,14 @@ private:
     double latencyMs_;
     double interByteTimeoutMs_;
     uint16_t deviceType_;
-    int64_t timerOrigin_;         // the frame the timers count from
+    int64_t timerOrigin_; // the frame the timers count from
     bool unplugged_ = false;
     double firstByteMs_ = -1;
 
-    std::vector<uint8_t> block_;     // the command block being received
-    size_t blockLength_ = 0;         // its whole length once CMD-1 is in
+    std::vector<uint8_t> block_; // the command block being received
+    size_t blockLength_ = 0;     // its whole length once CMD-1 is in
     double lastByteMs_ = 0;
-    double lineFreeMs_ = 0;          // when the last reply's last byte is out
+    double lineFreeMs_ = 0; // when the last reply's last byte is out
     uint32_t replies_ = 0;
     uint8_t noise_ = 0x5A;
     uint32_t random_ = 0;
@@ -99,4 +98,4 @@ private:
     uint64_t packetsDropped_ = 0;
 };
 
-}  // namespace sim
+} // namespace sim

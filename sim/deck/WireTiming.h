@@ -18,4 +18,4 @@ inline uint8_t BlockChecksum(const uint8_t* bytes, size_t count)
     return sum;
 }
 
-}  // namespace sim
+} // namespace sim

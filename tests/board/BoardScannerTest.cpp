@@ -15,13 +15,12 @@ class Scanner : public RackTest {};
 TEST_F(Scanner, ListsTypesTwoFourEightInOrderWithIndexedNames)
 {
     sim::RackConfig config;
-    config.boards = {Board(8, 0x10410), Board(2, 0x10440), Board(4, 0x10460),
-                     Board(2, 0x10412)};
+    config.boards = {Board(8, 0x10410), Board(2, 0x10440), Board(4, 0x10460), Board(2, 0x10412)};
     Configure(config);
 
     const uint32_t all = BOARDTYPE_QA | BOARDTYPE_QB | BOARDTYPE_QC;
     BoardScanner scanner(true, all);
-    scanner.Scan(all);  // a rescan replaces the list
+    scanner.Scan(all); // a rescan replaces the list
     ASSERT_EQ(4, scanner.Count());
     const std::vector<BoardInfo>& boards = scanner.Boards();
     ASSERT_EQ(4u, boards.size());
@@ -94,4 +93,4 @@ TEST_F(Scanner, ABoardThatWillNotOpenKeepsItsPlaceAndHidesNoOther)
     EXPECT_EQ(0x10440, scanner.Boards()[1].boardId);
 }
 
-}  // namespace
+} // namespace

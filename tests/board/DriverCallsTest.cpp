@@ -86,8 +86,7 @@ TEST_F(DriverCalls, SubscriptionFormFollowsTheDriverFlag)
         HANDLE* slot = board_.InterruptEvent(kInterruptUartReceive);
         ASSERT_TRUE(board_.ConfigureSubscription(true, kInterruptUartReceive, slot));
         ASSERT_TRUE(board_.ConfigureSubscription(true, kInterruptUartReceive, slot));
-        std::vector<sim::LoggedCall> sent = Sent(flags ? kPropertySubscription
-                                                       : kPropertyInterruptCount);
+        std::vector<sim::LoggedCall> sent = Sent(flags ? kPropertySubscription : kPropertyInterruptCount);
         ASSERT_EQ(1u, sent.size()) << "asked twice, subscribed once";
         EXPECT_EQ(kLayout.subscriptionSize, sent[0].inSize);
         EXPECT_EQ(kFlagGet, sent[0].flags);
@@ -150,8 +149,7 @@ TEST_F(DriverCalls, AnswersStayInsideTheCallersBuffers)
         uint32_t after;
     } bitFile;
 
-    for (sim::FaultMode mode : {sim::FaultMode::Garbage, sim::FaultMode::ShortOutput,
-                                sim::FaultMode::Fail}) {
+    for (sim::FaultMode mode : {sim::FaultMode::Garbage, sim::FaultMode::ShortOutput, sim::FaultMode::Fail}) {
         Rack().ClearFaults();
         sim::Fault fault;
         fault.mode = mode;
@@ -178,4 +176,4 @@ TEST_F(DriverCalls, AnswersStayInsideTheCallersBuffers)
     EXPECT_EQ(kPropertyBitFileInformation, LastRequest().propertyId);
 }
 
-}  // namespace
+} // namespace

@@ -18,7 +18,10 @@ bool Contains(const std::string& text, const std::string& part)
     return text.find(part) != std::string::npos;
 }
 
-std::string LineOf(const ProcessResult& r, const std::string& command) { return LineStarting(r.out, command + ":"); }
+std::string LineOf(const ProcessResult& r, const std::string& command)
+{
+    return LineStarting(r.out, command + ":");
+}
 
 PersistedSettings ReadSettings(const std::string& path)
 {

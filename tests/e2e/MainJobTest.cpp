@@ -23,16 +23,16 @@ TEST(MainJob, ExportsToTapeOnTheVirtualDeckExactlyOnTheRecordPoint)
     };
     for (const char* control : {"1139", "1108", "1138", "1140", "1141", "1142", "1143", "1284"})
         starts.push_back(std::string("  dialog: press ") + control);
-    for (const char* line : {
-             "  dialog: type \"01002000\"", "  dialog: press 1", "  dialog: press 1044",
-             "  export 10: 0, print callback set", "  callback 2: 0",
-             // The deck is read the moment the module signals: on the in
-             // point, already recording.
-             "  print: signalled ", "  print: program played, 150 frames at 29.97 fps and 500 ms",
-             "  message: Veltrix Device Control: Export To Tape Successful.", "  callback 3: 7", "  export 10: 7",
-             // 150 frames from the in point, on exactly the channels ticked.
-             "  tape: insert 01;00;20;00-01;00;24;29 V A1 A2",
-             "  report: event on the record point 01;00;20;00; tape: insert 01;00;20;00-01;00;24;29 V A1 A2"})
+    for (const char* line :
+         {"  dialog: type \"01002000\"", "  dialog: press 1", "  dialog: press 1044",
+          "  export 10: 0, print callback set", "  callback 2: 0",
+          // The deck is read the moment the module signals: on the in
+          // point, already recording.
+          "  print: signalled ", "  print: program played, 150 frames at 29.97 fps and 500 ms",
+          "  message: Veltrix Device Control: Export To Tape Successful.", "  callback 3: 7", "  export 10: 7",
+          // 150 frames from the in point, on exactly the channels ticked.
+          "  tape: insert 01;00;20;00-01;00;24;29 V A1 A2",
+          "  report: event on the record point 01;00;20;00; tape: insert 01;00;20;00-01;00;24;29 V A1 A2"})
         starts.push_back(line);
     starts.push_back(settings + ": finished");
     starts.push_back("cleanup: result 0, ");
@@ -59,10 +59,13 @@ TEST(MainJob, ExportEndsAsTheDialogChose)
         std::vector<std::pair<std::string, std::string>> lines;
     } cases[] = {
         {"export --end 30 close",
-         {{"  dialog: close", ""}, {"  export 10: 5, no print callback", ""}, {"  print: event set", ""},
+         {{"  dialog: close", ""},
+          {"  export 10: 5, no print callback", ""},
+          {"  print: event set", ""},
           {"export --end 30 close: cancelled (5)", ""}}},
         {"export --end 30 choose=1294:0 press=1044",
-         {{"  export 10: 0, print callback set", ""}, {"  print: signalled ", ", recording, read "},
+         {{"  export 10: 0, print callback set", ""},
+          {"  print: signalled ", ", recording, read "},
           {"  message: Veltrix Device Control: Export To Tape Successful.", ""},
           {"  tape: crash ", " V A1 A2 A3 A4 A5 A6 A7 A8"},
           {"export --end 30 choose=1294:0 press=1044: finished", ""}}},

@@ -24,7 +24,7 @@ void Drain(HANDLE pipe, std::string* into)
     into->erase(std::remove(into->begin(), into->end(), '\r'), into->end());
 }
 
-}  // namespace
+} // namespace
 
 ProcessResult RunQuorhost(const std::vector<std::string>& args, const std::string& folder, unsigned long timeoutMs)
 {
@@ -108,7 +108,10 @@ std::string LineStarting(const std::string& text, const std::string& start)
     return "";
 }
 
-bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 bool HaveDisplay()
 {

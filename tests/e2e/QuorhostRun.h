@@ -8,10 +8,10 @@
 
 struct ProcessResult {
     bool started = false;
-    bool timedOut = false;  // killed after the time limit
+    bool timedOut = false; // killed after the time limit
     unsigned long exitCode = 0;
-    std::string out;        // stdout, line ends as "\n"
-    std::string err;        // stderr, likewise
+    std::string out; // stdout, line ends as "\n"
+    std::string err; // stderr, likewise
 };
 
 // quorhost.exe with these arguments, run in `folder`.

@@ -27,11 +27,12 @@ TEST(Quorhost, RunsEachCommandThroughTheModule)
         {"shuttle -100", "shuttle -100: result 0; "},
         {"mode 0", "mode 0: result 0; deck mode 0 (stopped)"},
         {"goto 01:00:10:00", "goto 01:00:10:00: target frame 108192, result 0; deck "},
-        {"locate 01:00:20:00 --preroll 30", "locate 01:00:20:00 --preroll 30: target frame 108492, preroll 30, result 0"},
+        {"locate 01:00:20:00 --preroll 30",
+         "locate 01:00:20:00 --preroll 30: target frame 108492, preroll 30, result 0"},
         {"watch 3", "watch 3: 3 poll(s)"},
         {"eject", "eject: result 0; "},
-        {"selector 5", "selector 5: result 0"},  // release
-        {"restart", "restart: result -1"},  // the file is written at the end: no block yet
+        {"selector 5", "selector 5: result 0"}, // release
+        {"restart", "restart: result -1"},      // the file is written at the end: no block yet
         {"cleanup", "cleanup: result 0"},
     };
     std::vector<std::string> args = {"--sim", "--settings", "kept.bin", "--script", "run.txt"};

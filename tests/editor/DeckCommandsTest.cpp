@@ -77,13 +77,12 @@ TEST_F(HostCommands, RequestedModesReachTheDeckAsTheirCommands)
     Status();
     const struct {
         int16_t mode;
-        const char* lastSent;   // null: only the deck's speed is checked
+        const char* lastSent; // null: only the deck's speed is checked
         double speed;
     } cases[] = {
-        {1, "20 01 21", 1.0},   {4, "21 13 00 34", 0.0}, {0, "20 00 20", 0.0},
-        {2, nullptr, 0.5},      {3, nullptr, 0.2},       {11, "21 23 40 84", -1.0},
-        {12, nullptr, -0.5},    {13, nullptr, -0.2},     {17, nullptr, 5.0},
-        {18, nullptr, -5.0},    {5, "20 10 30", 50.0},   {6, "20 20 40", -50.0},
+        {1, "20 01 21", 1.0}, {4, "21 13 00 34", 0.0},   {0, "20 00 20", 0.0},  {2, nullptr, 0.5},
+        {3, nullptr, 0.2},    {11, "21 23 40 84", -1.0}, {12, nullptr, -0.5},   {13, nullptr, -0.2},
+        {17, nullptr, 5.0},   {18, nullptr, -5.0},       {5, "20 10 30", 50.0}, {6, "20 20 40", -50.0},
     };
     for (const auto& c : cases) {
         Drain();
@@ -268,8 +267,12 @@ TEST_F(HostCommands, DecksAnsweringRubbishLeaveEveryCallBoundedAndDefined)
     } cases[] = {
         // 4290 and 27338 give, as their first reply, a time block with a good
         // checksum and no time of day in it (hours 25 and 26).
-        {"random 4290", 4290, 0, 0, 0}, {"random 27338", 27338, 0, 0, 0}, {"random 1", 1, 0, 0, 0},
-        {"garble 2", 0, 2, 0, 0}, {"truncate 3", 0, 0, 3, 0}, {"overlong 2", 0, 0, 0, 2},
+        {"random 4290", 4290, 0, 0, 0},
+        {"random 27338", 27338, 0, 0, 0},
+        {"random 1", 1, 0, 0, 0},
+        {"garble 2", 0, 2, 0, 0},
+        {"truncate 3", 0, 0, 3, 0},
+        {"overlong 2", 0, 0, 0, 2},
         {"garble 3 truncate 5 overlong 7", 0, 3, 5, 7},
     };
     auto reported = [&]() -> std::string {
@@ -308,15 +311,24 @@ TEST_F(HostCommands, DecksAnsweringRubbishLeaveEveryCallBoundedAndDefined)
             InterlockedExchange(&host.abortRequested, 0);
             gLocateStart = GetTickCount();
             switch (random() % 8) {
-            case 0: Execute(2, kModes[random() % (sizeof kModes / sizeof kModes[0])]); break;
-            case 1: Execute(3, 0, int32_t(random() % kDayFrames)); break;
-            case 2: Execute(5, int16_t(int(random() % 201) - 100)); break;
+            case 0:
+                Execute(2, kModes[random() % (sizeof kModes / sizeof kModes[0])]);
+                break;
+            case 1:
+                Execute(3, 0, int32_t(random() % kDayFrames));
+                break;
+            case 2:
+                Execute(5, int16_t(int(random() % 201) - 100));
+                break;
             case 3:
                 if (++locates <= 2)
                     Execute(4, 0, int32_t(random() % kDayFrames), int16_t(random() % 300));
                 break;
-            case 4: Call(kSelectorReleasePorts); break;
-            default: break;
+            case 4:
+                Call(kSelectorReleasePorts);
+                break;
+            default:
+                break;
             }
             ASSERT_LT(GetTickCount() - gLocateStart, record.command == 4 ? 15000u : 3000u)
                 << "op " << op << " command " << record.command;
@@ -336,7 +348,7 @@ TEST_F(HostCommands, DecksAnsweringRubbishLeaveEveryCallBoundedAndDefined)
         gController->CurrentPort()->Stop();
         bool readAgain = false;
         for (int attempt = 0; attempt < 3 && !readAgain; ++attempt) {
-            Call(kSelectorReleasePorts);  // the next status reads the deck
+            Call(kSelectorReleasePorts); // the next status reads the deck
             record.mode = 0;
             Execute(1);
             readAgain = record.mode != kModeOffline && reported().empty();

@@ -216,7 +216,8 @@ TEST_F(EntryTest, RestartKeepsUpgradesOrReplacesTheBlock)
         EXPECT_EQ(1u, host.LiveHandleCount()) << "a replaced handle is disposed";
         if (c.kept) {
             EXPECT_EQ(handle, record.settings);
-            EXPECT_EQ(std::string(kGuard, char(0xA5)), std::string(given + sizeof c.given, kGuard)) << "written past the block";
+            EXPECT_EQ(std::string(kGuard, char(0xA5)), std::string(given + sizeof c.given, kGuard))
+                << "written past the block";
         }
         PersistedSettings handedBack;
         std::memcpy(&handedBack, *record.settings, sizeof handedBack);

@@ -66,7 +66,8 @@ protected:
 
     // The editor's phase 2 polls while its loop runs the status dialog, until
     // `until` or `ms`; false as soon as one answers other than 0.
-    bool PollFor(DWORD ms, const std::function<bool()>& until = [] { return false; })
+    bool PollFor(
+        DWORD ms, const std::function<bool()>& until = [] { return false; })
     {
         const DWORD start = GetTickCount();
         while (GetTickCount() - start < ms && !until()) {
@@ -142,9 +143,9 @@ TEST_F(ExportLaunch, AStatusDialogNotMadeOrDestroyedByItsOwnerEndsTheExportCance
     HWND gone = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     DestroyWindow(gone);
     EXPECT_EQ(5, ExportCommand({[&] {
-        record.parentWindow = gone;
-        Click(CurrentDialog(), IDC_EXPORT_RECORD);
-    }}));
+                  record.parentWindow = gone;
+                  Click(CurrentDialog(), IDC_EXPORT_RECORD);
+              }}));
     record.parentWindow = nullptr;
     EXPECT_FALSE(Port().IsEditArmed());
     EXPECT_TRUE(EventSet());
@@ -293,7 +294,7 @@ TEST_F(ExportLaunch, GivingUpThePortsOrCleaningUpDuringAnEditLeavesTheUartOff)
         ASSERT_EQ(0, Port().SetInText("01:00:20:00"));
         ASSERT_EQ(0, ExportCommand(StartTheEdit()));
         ASSERT_TRUE(Controller().worker.running);
-        PollFor(500);  // the worker cues and reads the deck all the while
+        PollFor(500); // the worker cues and reads the deck all the while
 
         Call(selector);
         Rack().ClearLog();
@@ -329,7 +330,9 @@ TEST_F(ExportLaunch, GivingUpThePortsOrCleaningUpDuringAnEditLeavesTheUartOff)
 // objects (first dialog, box, thread, the rack's timer library).
 TEST_F(ExportLaunch, RepeatedUseLeavesNoHandleDrawingObjectOrHostMemory)
 {
-    auto count = [&] { return std::vector<long>{OpenHandleCount(), LiveDrawingObjects(), long(host.LiveHandleCount())}; };
+    auto count = [&] {
+        return std::vector<long>{OpenHandleCount(), LiveDrawingObjects(), long(host.LiveHandleCount())};
+    };
     std::vector<long> before;
     for (int run = -4; run < 24; ++run) {
         if (run == 0)

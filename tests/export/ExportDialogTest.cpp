@@ -120,11 +120,15 @@ TEST_F(ExportDialog, HotKeysAreHeldWhileActiveAndActOnlyWhenTheDialogMayAct)
         [&] {
             SetActiveWindow(Dialog());
             EXPECT_TRUE(controller.hotKeysRegistered);
-            const struct { double from; int key, listOpen; double to; const char* why; } keys[] = {
-                {16.0, kHotKeyL, 0, 16.0, "L at 16 times play does nothing"},
-                {2.0, kHotKeyJ, 0, 1.0, "J at 2 times play plays"},
-                {1.0, kHotKeyK, 1, 1.0, "not while a list is open"},
-                {1.0, kHotKeyK, 0, 0.0, "K stops"}};
+            const struct {
+                double from;
+                int key, listOpen;
+                double to;
+                const char* why;
+            } keys[] = {{16.0, kHotKeyL, 0, 16.0, "L at 16 times play does nothing"},
+                        {2.0, kHotKeyJ, 0, 1.0, "J at 2 times play plays"},
+                        {1.0, kHotKeyK, 1, 1.0, "not while a list is open"},
+                        {1.0, kHotKeyK, 0, 0.0, "K stops"}};
             for (const auto& k : keys) {
                 {
                     PausedWorker paused(&controller);

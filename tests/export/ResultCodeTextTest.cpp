@@ -20,8 +20,12 @@ TEST(ResultCodeText, ExactTextsWithinTheBufferAndTheGeneralFailureForCodesWithou
         {200018, "VTR is in local mode. Please put VTR in remote mode and try again."},
         // The longest: its terminator on the buffer's last byte.
         {200014, "Error - only an even number of frames can be printed in this mode."},
-        {-2, "Unknown Failure."}, {4, "Unknown Failure."}, {100009, "Unknown Failure."},
-        {200009, "Unknown Failure."}, {200020, "Unknown Failure."}, {INT32_MIN, "Unknown Failure."},
+        {-2, "Unknown Failure."},
+        {4, "Unknown Failure."},
+        {100009, "Unknown Failure."},
+        {200009, "Unknown Failure."},
+        {200020, "Unknown Failure."},
+        {INT32_MIN, "Unknown Failure."},
         {INT32_MAX, "Unknown Failure."},
     };
     for (const auto& c : cases) {

@@ -55,7 +55,7 @@ Input Next(const std::vector<Input>& seeds)
         const Input& other = seeds[Below(seeds.size())];
         const size_t at = Below(in.size() + 1);
         switch (Below(4)) {
-        case 0:  // a byte changed: a bit of it, or all
+        case 0: // a byte changed: a bit of it, or all
             if (!in.empty())
                 in[Below(in.size())] ^= uint8_t(Below(2) ? 1u << Below(8) : Below(256));
             break;
@@ -65,7 +65,7 @@ Input Next(const std::vector<Input>& seeds)
         case 2:
             in.erase(in.begin() + at, in.begin() + std::min(in.size(), at + 1 + Below(4)));
             break;
-        default:  // our head, another seed's tail
+        default: // our head, another seed's tail
             in.resize(at);
             in.insert(in.end(), other.begin() + Below(other.size() + 1), other.end());
             break;
@@ -75,7 +75,7 @@ Input Next(const std::vector<Input>& seeds)
     return in;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -117,8 +117,8 @@ int main(int argc, char** argv)
     }
     gState = seed;
     const auto start = std::chrono::steady_clock::now();
-    const auto end = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                 std::chrono::duration<double>(seconds));
+    const auto end =
+        start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds));
     uint64_t runs = 0;
     for (size_t i = 0; i < seeds.size() || std::chrono::steady_clock::now() < end; ++i, ++runs) {
         const Input input = i < seeds.size() ? seeds[i] : Next(seeds);

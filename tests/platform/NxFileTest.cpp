@@ -24,10 +24,10 @@ struct Peek : NxFile {
         m_word1 = m_word2 = m_ioState = v;
         std::memset(m_userArea, v, sizeof m_userArea);
     }
-    std::string Fields() const  // flag/words/area; "!" for each area byte unlike the first
+    std::string Fields() const // flag/words/area; "!" for each area byte unlike the first
     {
-        std::string s = std::to_string(m_flag) + "/" + std::to_string(m_word1) + "/" +
-                        std::to_string(m_word2) + "/" + std::to_string(m_ioState) + "/";
+        std::string s = std::to_string(m_flag) + "/" + std::to_string(m_word1) + "/" + std::to_string(m_word2) + "/" +
+                        std::to_string(m_ioState) + "/";
         for (uint8_t b : m_userArea)
             s += b == m_userArea[0] ? "" : "!";
         return s + std::to_string(m_userArea[0]);
@@ -73,7 +73,7 @@ TEST(NxFiles, SeekFormsAndSize)
 {
     void* f = NxOpenFile(ScratchFile("seek.bin").c_str(), NX_CREATE_ALWAYS, kRW);
     ASSERT_EQ(NX_SUCCESS, NxWriteFile(f, "ABCDEFGHIJKLMNOPQRST", 20, nullptr));
-    EXPECT_EQ(NX_SUCCESS, NxSeekFile(f, 1, 3, 2, NX_SEEK_BEGIN));  // count * size + offset
+    EXPECT_EQ(NX_SUCCESS, NxSeekFile(f, 1, 3, 2, NX_SEEK_BEGIN)); // count * size + offset
     EXPECT_EQ('H', ReadByte(f));
     EXPECT_EQ(NX_SUCCESS, NxSeekFile(f, -1, 2, 4, NX_SEEK_CURRENT));
     EXPECT_EQ('P', ReadByte(f));
@@ -109,9 +109,9 @@ TEST(NxFileClass, OpenTwiceSeekAndClosedResults)
     EXPECT_EQ(NX_SUCCESS, f.CloseNxFile());
 
     EXPECT_EQ(nullptr, f.GetNxFileHandle());
-    for (int32_t closed : std::initializer_list<int32_t>{f.CloseNxFile(), f.ReadNxFile(&c, 1, nullptr),
-                                                         f.SeekNxFile(0, 0u, 0u, 0u), f.SeekNxFile(0, nullptr, 0, false),
-                                                         int32_t(f.GetNxFileSize(nullptr))})
+    for (int32_t closed :
+         std::initializer_list<int32_t>{f.CloseNxFile(), f.ReadNxFile(&c, 1, nullptr), f.SeekNxFile(0, 0u, 0u, 0u),
+                                        f.SeekNxFile(0, nullptr, 0, false), int32_t(f.GetNxFileSize(nullptr))})
         EXPECT_EQ(NX_UNDEFINED_HANDLE, closed);
     EXPECT_EQ(NX_FAILED, f.OpenNxFile(ScratchFile("missing.bin").c_str(), 0, NX_ACCESS_READ));
     EXPECT_EQ(nullptr, f.GetNxFileHandle()) << "failed open left a handle";
@@ -140,7 +140,7 @@ TEST(NxFileClass, FieldsAcrossCopyCancelAndClose)
     b.Fill(90);
     EXPECT_EQ(NX_SUCCESS, b.CloseNxFile());
     EXPECT_EQ("90/0/0/0/90", b.Fields());
-    b.m_handle = reinterpret_cast<void*>(0x00FFFFF0);  // a close the system refuses
+    b.m_handle = reinterpret_cast<void*>(0x00FFFFF0); // a close the system refuses
     EXPECT_EQ(NX_CLOSE_HANDLE_ERROR, b.CloseNxFile());
     EXPECT_EQ(nullptr, b.GetNxFileHandle());
 }

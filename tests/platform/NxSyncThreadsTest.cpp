@@ -23,8 +23,14 @@ uint32_t __stdcall ProbeRoutine(void* argument)
     return 4242;
 }
 
-uint32_t __stdcall ReleaseRoutine(void* mutex) { return static_cast<uint32_t>(NxMutexRelease(mutex)); }
-uint32_t __stdcall ExitRoutine(void*) { NxThreadExit(9); }
+uint32_t __stdcall ReleaseRoutine(void* mutex)
+{
+    return static_cast<uint32_t>(NxMutexRelease(mutex));
+}
+uint32_t __stdcall ExitRoutine(void*)
+{
+    NxThreadExit(9);
+}
 uint32_t __stdcall ParkRoutine(void* started)
 {
     NxSetEvent(started);
@@ -93,10 +99,14 @@ TEST(NxThreads, RoutineGetsArgumentPriorityAndAffinity)
     DWORD_PTR process = 0, system = 0;
     GetProcessAffinityMask(GetCurrentProcess(), &process, &system);
     // The last row: any processor would do, so the process's mask stays.
-    const struct { uint32_t word; int priority; uint32_t affinity; DWORD_PTR mask; } cases[] = {
-        {0, THREAD_PRIORITY_LOWEST, 1, 1},        {1, THREAD_PRIORITY_NORMAL, 1, 1},
-        {2, THREAD_PRIORITY_HIGHEST, 1, 1},       {3, THREAD_PRIORITY_TIME_CRITICAL, 1, 1},
-        {4, THREAD_PRIORITY_NORMAL, 1, 1},        {1, THREAD_PRIORITY_NORMAL, NX_AFFINITY_ANY, process}};
+    const struct {
+        uint32_t word;
+        int priority;
+        uint32_t affinity;
+        DWORD_PTR mask;
+    } cases[] = {{0, THREAD_PRIORITY_LOWEST, 1, 1},  {1, THREAD_PRIORITY_NORMAL, 1, 1},
+                 {2, THREAD_PRIORITY_HIGHEST, 1, 1}, {3, THREAD_PRIORITY_TIME_CRITICAL, 1, 1},
+                 {4, THREAD_PRIORITY_NORMAL, 1, 1},  {1, THREAD_PRIORITY_NORMAL, NX_AFFINITY_ANY, process}};
     for (const auto& c : cases) {
         Probe p = {};
         uint32_t id = 0;

@@ -25,7 +25,7 @@ TEST(NxByteOrder, SwapsOnlyWhenAsked)
     EXPECT_EQ(0x2211, NxSwapUI2(0x1122, true));
     EXPECT_EQ(0x1122, NxSwapUI2(0x1122, false));
     EXPECT_EQ(1.5f, NxSwapF4(NxSwapF4(1.5f, true), true));
-    uint32_t bits = 0x01A0807Fu;  // swaps into a signalling NaN, which must keep every bit
+    uint32_t bits = 0x01A0807Fu; // swaps into a signalling NaN, which must keep every bit
     float f;
     std::memcpy(&f, &bits, sizeof f);
     NxSwapF4(&f, true);

@@ -20,10 +20,7 @@ constexpr int32_t kFormat30Df = 3;
 
 class PortFacade : public DeckRackTest {
 protected:
-    void SetUp() override
-    {
-        Start(sim::DeckSettings{});
-    }
+    void SetUp() override { Start(sim::DeckSettings{}); }
 
     void TearDown() override
     {
@@ -55,7 +52,7 @@ protected:
         return text;
     }
 
-    PortSemaphores semaphores;  // outlives the port
+    PortSemaphores semaphores; // outlives the port
     std::unique_ptr<DeviceControlPort> port;
 };
 

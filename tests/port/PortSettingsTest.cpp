@@ -70,7 +70,7 @@ TEST_F(PortSettingsTest, BoardsThatFailLeaveTheirSlotsToTheNextAndHoldNothing)
         const char* name;
         sim::Fault fault;
         bool onFirstBoardOnly;
-        int ports;  // 0: set-up fails
+        int ports; // 0: set-up fails
     } cases[] = {
         {"device set", BoardFault(Call::GetClassDevs), false, 0},
         {"enumeration", BoardFault(Call::EnumInterfaces), false, 0},
@@ -161,9 +161,13 @@ TEST_F(PortSettingsTest, EachCheckOfAStoredSlotHoldsAtItsBound)
         {"timecode record version", [](P& p) { p.timecode.tag = 0x61; }, false},
         {"another board", [](P& p) { p.board.description[15] ^= 1; }, false},
         {"longer description", [](P& p) { std::strcat(p.board.description, "X"); }, false},
-        {"unterminated description",
-         [](P& p) { std::memset(p.board.description, 'B', sizeof p.board.description); }, false},
-        {"last format", [](P& p) { p.timecode.formatIndex = 6; p.timecode.format = {"x", 30, 0, 60000, 1000}; },
+        {"unterminated description", [](P& p) { std::memset(p.board.description, 'B', sizeof p.board.description); },
+         false},
+        {"last format",
+         [](P& p) {
+             p.timecode.formatIndex = 6;
+             p.timecode.format = {"x", 30, 0, 60000, 1000};
+         },
          true},
         {"format index", [](P& p) { p.timecode.formatIndex = 7; }, false},
         {"frames per second", [](P& p) { p.timecode.format.framesPerSecond = 24; }, false},
@@ -205,10 +209,8 @@ TEST_F(PortSettingsTest, EachCheckOfAStoredSlotHoldsAtItsBound)
         int wantPort, wantCapture;
         bool trusted;
     } blocks[] = {
-        {"last port", kSettingsMark, 1, 1, 1, 1, true},
-        {"port past the last", kSettingsMark, 2, 1, 0, 1, true},
-        {"negative port", kSettingsMark, -1, 1, 0, 1, true},
-        {"capture flag", kSettingsMark, 1, 7, 1, 1, true},
+        {"last port", kSettingsMark, 1, 1, 1, 1, true},      {"port past the last", kSettingsMark, 2, 1, 0, 1, true},
+        {"negative port", kSettingsMark, -1, 1, 0, 1, true}, {"capture flag", kSettingsMark, 1, 7, 1, 1, true},
         {"foreign mark", 0x12345736, 1, 1, 0, 0, false},
     };
     for (const auto& b : blocks) {

@@ -56,7 +56,7 @@ void Terminated(const char* what, const Text& t)
 // The rate's arithmetic, worked out here on its own.
 struct Arithmetic {
     bool supported;
-    int32_t base, pairs;  // labels per second, frames per label
+    int32_t base, pairs; // labels per second, frames per label
     bool drop;
     int64_t dayLabels;
 };
@@ -66,11 +66,21 @@ Arithmetic ArithmeticOf(int32_t rate, int32_t divisor, uint8_t drop)
     const bool either = divisor == 1000 || divisor == 1001, thousand = divisor == 1000;
     Arithmetic a = {false, 0, 1, false, 0};
     switch (rate) {
-    case 24000: a = {either, 24, 1, false, 0}; break;
-    case 25000: a = {thousand, 25, 1, false, 0}; break;
-    case 30000: a = {either, 30, 1, drop != 0, 0}; break;
-    case 50000: a = {thousand, 25, 2, false, 0}; break;
-    case 60000: a = {either, 30, 2, drop != 0, 0}; break;
+    case 24000:
+        a = {either, 24, 1, false, 0};
+        break;
+    case 25000:
+        a = {thousand, 25, 1, false, 0};
+        break;
+    case 30000:
+        a = {either, 30, 1, drop != 0, 0};
+        break;
+    case 50000:
+        a = {thousand, 25, 2, false, 0};
+        break;
+    case 60000:
+        a = {either, 30, 2, drop != 0, 0};
+        break;
     }
     a.dayLabels = int64_t(a.base) * 86400 - (a.drop ? 2 * 9 * 6 * 24 : 0);
     return a;
@@ -110,11 +120,12 @@ Text CheckFrames(int32_t n, int32_t rate, int32_t divisor, uint8_t drop)
     Terminated("FramesToTimecodeText", text);
     if (rc != !a.supported || (!a.supported && std::strcmp(text.get(), kZeroTimecodeText) != 0))
         Fail("frame %d at %d/%d drop %u gave %d, %s", int(n), int(rate), int(divisor), drop, rc,
-            Quoted(text.get()).c_str());
+             Quoted(text.get()).c_str());
     if (!a.supported)
         return text;
     if (!IsLabel(text.get(), a.drop ? ';' : ':', a.base, a.drop, n < 0))
-        Fail("frame %d at %d/%d drop %u is written %s", int(n), int(rate), int(divisor), drop, Quoted(text.get()).c_str());
+        Fail("frame %d at %d/%d drop %u is written %s", int(n), int(rate), int(divisor), drop,
+             Quoted(text.get()).c_str());
 
     const int32_t formatClass = a.base == 24 ? 0 : a.base == 25 ? 1 : 2;
     Text normal = Out();
@@ -129,7 +140,7 @@ Text CheckFrames(int32_t n, int32_t rate, int32_t divisor, uint8_t drop)
     if (label < a.dayLabels &&
         (TimecodeTextToFrames(Exact(text.get()).get(), rate, divisor, drop, &back) != 0 || back != want))
         Fail("frame %d at %d/%d drop %u: %s reads back as %d", int(n), int(rate), int(divisor), drop,
-            Quoted(text.get()).c_str(), int(back));
+             Quoted(text.get()).c_str(), int(back));
     return text;
 }
 
@@ -143,7 +154,8 @@ void CheckText(const char* text, int32_t rate, int32_t divisor, uint8_t drop, in
         Fail("%s at %d/%d drop %u read as %d", Quoted(text).c_str(), int(rate), int(divisor), drop, int(frames));
     int32_t single = 0;
     if (ok && a.pairs == 2 && (TimecodeTextToFrames(text, rate / 2, 1000, drop, &single), frames != 2 * single))
-        Fail("%s is %d frames at %d but %d at half the rate", Quoted(text).c_str(), int(frames), int(rate), int(single));
+        Fail("%s is %d frames at %d but %d at half the rate", Quoted(text).c_str(), int(frames), int(rate),
+             int(single));
 
     Text out = Out();
     if (NormalizeTimecodeText(text, out.get(), formatClass, drop) != 0)
@@ -156,7 +168,7 @@ void CheckText(const char* text, int32_t rate, int32_t divisor, uint8_t drop, in
     if (!IsLabel(out.get(), dropped ? ';' : ':', base, dropped, text && *text == '-') ||
         std::strcmp(out.get(), again.get()) != 0)
         Fail("%s in class %d drop %u normalizes to %s, then %s", Quoted(text).c_str(), int(formatClass), drop,
-            Quoted(out.get()).c_str(), Quoted(again.get()).c_str());
+             Quoted(out.get()).c_str(), Quoted(again.get()).c_str());
 }
 
 // Two counts brought into the day: their texts order as their labels.
@@ -165,7 +177,7 @@ void CheckOrder(int32_t n1, int32_t n2, int32_t rate, int32_t divisor, uint8_t d
     const Arithmetic a = ArithmeticOf(rate, divisor, drop);
     if (!a.supported)
         return;
-    const int64_t end = a.dayLabels * a.pairs - (a.pairs - 1);  // the last double-rate frame reads as hour 24
+    const int64_t end = a.dayLabels * a.pairs - (a.pairs - 1); // the last double-rate frame reads as hour 24
     const int64_t m1 = (n1 % end + end) % end, m2 = (n2 % end + end) % end;
     char t1[kOut], t2[kOut];
     FramesToTimecodeText(int32_t(m1), rate, divisor, drop, t1);
@@ -175,7 +187,7 @@ void CheckOrder(int32_t n1, int32_t n2, int32_t rate, int32_t divisor, uint8_t d
         Fail("%s and %s do not compare as frames %lld and %lld", t1, t2, (long long)m1, (long long)m2);
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -202,7 +214,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int32_t formatClass = classChoice < 0xF0 ? classChoice % 4 : word();
     int32_t n1 = word(), n2 = word();
     if (!(flags & 4)) {
-        n1 %= 6000000;  // a little more than a day either side of zero
+        n1 %= 6000000; // a little more than a day either side of zero
         n2 %= 6000000;
     }
     const Text a = flags & 1 ? nullptr : text();
@@ -245,7 +257,7 @@ std::vector<std::vector<uint8_t>> FuzzSeeds()
         out.push_back(bytes);
     }
     // Any rate, divisor and class, and counts as they are.
-    out.push_back({0x04, 0xF0, 0x00, 0x00, 0x75, 0x30, 0xF0, 0x00, 0x00, 0x03, 0xE9, 0x01, 0xF0, 0xFF, 0xFF, 0xFF, 0xFE,
-        0x80, 0x00, 0x00, 0x00, 0x7F, 0xFF, 0xFF, 0xFF, '-', '2', '3', 0x00, ' ', '-', '9'});
+    out.push_back({0x04, 0xF0, 0x00, 0x00, 0x75, 0x30, 0xF0, 0x00, 0x00, 0x03, 0xE9, 0x01, 0xF0, 0xFF, 0xFF, 0xFF,
+                   0xFE, 0x80, 0x00, 0x00, 0x00, 0x7F, 0xFF, 0xFF, 0xFF, '-',  '2',  '3',  0x00, ' ',  '-',  '9'});
     return out;
 }

@@ -22,8 +22,8 @@ namespace {
 
 struct Module {
     std::string path;
-    bool is64;      // built for 64-bit Windows
-    bool own;       // built for the target of this test program
+    bool is64; // built for 64-bit Windows
+    bool own;  // built for the target of this test program
 };
 
 #ifdef _WIN64
@@ -58,20 +58,18 @@ struct PeFile {
         if (!signature || dos->e_magic != IMAGE_DOS_SIGNATURE || *signature != IMAGE_NT_SIGNATURE || !magic)
             return;
         file = At<IMAGE_FILE_HEADER>(dos->e_lfanew + 4);
-        directories = optional + (*magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC
-                                      ? offsetof(IMAGE_OPTIONAL_HEADER64, DataDirectory)
-                                      : offsetof(IMAGE_OPTIONAL_HEADER32, DataDirectory));
+        directories =
+            optional + (*magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC ? offsetof(IMAGE_OPTIONAL_HEADER64, DataDirectory)
+                                                                : offsetof(IMAGE_OPTIONAL_HEADER32, DataDirectory));
         sections = optional + file->SizeOfOptionalHeader;
     }
 
-    template <typename T>
-    const T* At(size_t offset) const
+    template <typename T> const T* At(size_t offset) const
     {
         return offset + sizeof(T) <= bytes.size() ? reinterpret_cast<const T*>(bytes.data() + offset) : nullptr;
     }
     // What lies at a relative virtual address, or null outside every section.
-    template <typename T>
-    const T* AtRva(DWORD rva) const
+    template <typename T> const T* AtRva(DWORD rva) const
     {
         for (WORD i = 0; i < file->NumberOfSections; ++i) {
             const auto* s = At<IMAGE_SECTION_HEADER>(sections + i * sizeof(IMAGE_SECTION_HEADER));
@@ -80,8 +78,7 @@ struct PeFile {
         }
         return nullptr;
     }
-    template <typename T>
-    const T* Directory(int which) const
+    template <typename T> const T* Directory(int which) const
     {
         const auto* d = At<IMAGE_DATA_DIRECTORY>(directories + which * sizeof(IMAGE_DATA_DIRECTORY));
         return d ? AtRva<T>(d->VirtualAddress) : nullptr;
@@ -89,7 +86,8 @@ struct PeFile {
     std::string TextAtRva(DWORD rva) const
     {
         const char* text = AtRva<char>(rva);
-        return text ? std::string(text, strnlen(text, bytes.data() + bytes.size() - reinterpret_cast<const uint8_t*>(text)))
+        return text ? std::string(text,
+                                  strnlen(text, bytes.data() + bytes.size() - reinterpret_cast<const uint8_t*>(text)))
                     : "<outside the image>";
     }
 
@@ -100,7 +98,7 @@ struct PeFile {
 
 class ModuleImageTest : public ::testing::TestWithParam<Module> {
 protected:
-    HMODULE data = nullptr;     // the file mapped for its resources, never run
+    HMODULE data = nullptr; // the file mapped for its resources, never run
 
     void SetUp() override
     {
@@ -130,7 +128,10 @@ void Put32(std::vector<uint8_t>& out, uint32_t v)
 }
 
 // A four-character code lies in the file as a little-endian number.
-uint32_t Code(const char (&c)[5]) { return uint32_t(uint8_t(c[0])) << 24 | uint8_t(c[1]) << 16 | uint8_t(c[2]) << 8 | uint8_t(c[3]); }
+uint32_t Code(const char (&c)[5])
+{
+    return uint32_t(uint8_t(c[0])) << 24 | uint8_t(c[1]) << 16 | uint8_t(c[2]) << 8 | uint8_t(c[3]);
+}
 
 void PutProperty(std::vector<uint8_t>& out, const char (&key)[5], const std::vector<uint8_t>& data)
 {
@@ -196,15 +197,15 @@ TEST_P(ModuleImageTest, ExportsUnderItsOwnNameAndImportsOnlyTheSystem)
     for (DWORD i = 0; i < directory->NumberOfNames; ++i)
         names.insert(image.TextAtRva(nameRvas[i]));
     EXPECT_TRUE(names.count("xDevice")) << "xDevice undecorated";
-    for (const char* prefix : {"_Z9NxSwapUI4", "_Z17NxCreateSemaphore", "_ZN6NxFile10OpenNxFile",
-                               "_ZN6NxFile11CloseNxFile"}) {
+    for (const char* prefix :
+         {"_Z9NxSwapUI4", "_Z17NxCreateSemaphore", "_ZN6NxFile10OpenNxFile", "_ZN6NxFile11CloseNxFile"}) {
         const bool found = std::any_of(names.begin(), names.end(), [&](const std::string& n) {
             return n.compare(0, std::strlen(prefix), prefix) == 0;
         });
         EXPECT_TRUE(found) << "no export starting " << prefix;
     }
 
-    const std::set<std::string> system = {"kernel32.dll", "user32.dll", "gdi32.dll", "setupapi.dll",
+    const std::set<std::string> system = {"kernel32.dll", "user32.dll",   "gdi32.dll", "setupapi.dll",
                                           "shell32.dll",  "advapi32.dll", "msvcrt.dll"};
     const auto* entry = image.Directory<IMAGE_IMPORT_DESCRIPTOR>(IMAGE_DIRECTORY_ENTRY_IMPORT);
     ASSERT_NE(nullptr, entry);

@@ -22,8 +22,8 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 // A request record for board type 4: property set, id, flags, then words.
-Bytes Record(uint32_t id, uint32_t flags, size_t size,
-             std::initializer_list<std::pair<size_t, uint32_t>> words = {}, uint32_t boardType = 4)
+Bytes Record(uint32_t id, uint32_t flags, size_t size, std::initializer_list<std::pair<size_t, uint32_t>> words = {},
+             uint32_t boardType = 4)
 {
     Bytes b(size, 0);
     std::memcpy(b.data(), BoardTypeGuid(boardType), sizeof(GUID));
@@ -34,7 +34,10 @@ Bytes Record(uint32_t id, uint32_t flags, size_t size,
     return b;
 }
 
-const DriverApi& Api() { return sim::SimDriverApi(); }
+const DriverApi& Api()
+{
+    return sim::SimDriverApi();
+}
 
 // One device handle on the rack's first board, and requests as the module
 // sends them: in and out in one buffer.
@@ -83,8 +86,7 @@ protected:
     }
 };
 
-template <typename Condition>
-bool Eventually(Condition condition, DWORD limitMs = 5000)
+template <typename Condition> bool Eventually(Condition condition, DWORD limitMs = 5000)
 {
     for (const DWORD start = GetTickCount(); !condition(); Sleep(1))
         if (GetTickCount() - start > limitMs)
@@ -92,7 +94,7 @@ bool Eventually(Condition condition, DWORD limitMs = 5000)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 // In order, so that a write is seen by a plain read of its register after.
 TEST_F(SimRack, DecodesRegisterRequestsAndRefusesMalformedOnes)
@@ -107,19 +109,19 @@ TEST_F(SimRack, DecodesRegisterRequestsAndRefusesMalformedOnes)
         const char* what;
         Bytes request;
         DWORD inSize, outSize, code, error;
-        uint32_t reg, after;  // reg: read back plainly, after: what it holds (or, for a get, gives)
+        uint32_t reg, after; // reg: read back plainly, after: what it holds (or, for a get, gives)
     } cases[] = {
         {"only the mask's bits change", set(300, 0x5, 0x78, 3), 40, 40, kBoardRequestCode, 0, 300, 0x28},
         {"a shift past 31 writes zeros", set(300, ~0u, 0x8, 40), 40, 40, kBoardRequestCode, 0, 300, 0x20},
         {"a masked, shifted read", read, 40, 40, kBoardRequestCode, 0, kNone, 4},
-        {"the board id is read-only", set(kRegisterBoardId, 7, ~0u, 0), 40, 40, kBoardRequestCode, 0,
-         kRegisterBoardId, 0x1234},
+        {"the board id is read-only", set(kRegisterBoardId, 7, ~0u, 0), 40, 40, kBoardRequestCode, 0, kRegisterBoardId,
+         0x1234},
         {"another control code", read, 40, 40, 0x2F0007, ERROR_INVALID_FUNCTION, kNone, kNone},
         {"header cut short", read, 20, 40, kBoardRequestCode, ERROR_INVALID_PARAMETER, kNone, kNone},
         {"input short", read, 36, 40, kBoardRequestCode, ERROR_INSUFFICIENT_BUFFER, kNone, kNone},
         {"output short", read, 40, 39, kBoardRequestCode, ERROR_INSUFFICIENT_BUFFER, kNone, kNone},
-        {"another type's record", Record(0, 1, 40, {}, 2), 40, 40, kBoardRequestCode, ERROR_INVALID_PARAMETER,
-         kNone, kNone},
+        {"another type's record", Record(0, 1, 40, {}, 2), 40, 40, kBoardRequestCode, ERROR_INVALID_PARAMETER, kNone,
+         kNone},
         {"unknown property", Record(99, kFlagGet, 40), 40, 40, kBoardRequestCode, ERROR_NOT_SUPPORTED, kNone, kNone},
         {"unknown flags", Record(0, 3, 40), 40, 40, kBoardRequestCode, ERROR_INVALID_PARAMETER, kNone, kNone},
     };

@@ -14,7 +14,7 @@ using sim::TapeFormatId;
 namespace {
 
 const TapeFormatId kAllFormats[] = {TapeFormatId::Fps24, TapeFormatId::Fps25, TapeFormatId::Fps50, TapeFormatId::Df30,
-                                    TapeFormatId::Ndf30, TapeFormatId::Df60, TapeFormatId::Ndf60};
+                                    TapeFormatId::Ndf30, TapeFormatId::Df60,  TapeFormatId::Ndf60};
 
 sim::DeckSettings In(TapeFormatId format)
 {
@@ -53,21 +53,21 @@ TEST(VirtualDeck, BadBlocksGetANakAndChangeNothing)
 
 TEST(VirtualDeck, SenseRepliesAreLaidOutAsADecksAre)
 {
-    DeckClient c;  // still at 01:00:00:00 drop frame
+    DeckClient c; // still at 01:00:00:00 drop frame
     const struct {
         Bytes sense;
         const char* reply;
     } senses[] = {
-        {{0x61, 0x0C, 0x01}, "74 04 40 00 00 01 B9"},              // LTC
-        {{0x61, 0x0C, 0x03}, "74 06 40 00 00 01 BB"},              // either: at still VITC reads
-        {{0x61, 0x0C, 0x04}, "74 00 00 00 00 00 74"},              // timer 1
-        {{0x61, 0x0C, 0x11}, "78 04 40 00 00 01 00 00 00 00 BD"},  // LTC time and user bits
-        {{0x61, 0x0C, 0x12}, "11 12 01 24"},                       // two sources in one block
+        {{0x61, 0x0C, 0x01}, "74 04 40 00 00 01 B9"},             // LTC
+        {{0x61, 0x0C, 0x03}, "74 06 40 00 00 01 BB"},             // either: at still VITC reads
+        {{0x61, 0x0C, 0x04}, "74 00 00 00 00 00 74"},             // timer 1
+        {{0x61, 0x0C, 0x11}, "78 04 40 00 00 01 00 00 00 00 BD"}, // LTC time and user bits
+        {{0x61, 0x0C, 0x12}, "11 12 01 24"},                      // two sources in one block
         {{0x61, 0x20, 0x0A}, "7A 20 00 A0 00 00 00 00 00 00 00 00 3A"},
-        {{0x61, 0x20, 0x12}, "72 20 A0 00 32"},                    // status from D1, two bytes
+        {{0x61, 0x20, 0x12}, "72 20 A0 00 32"}, // status from D1, two bytes
         {{0x61, 0x20, 0xFF}, "11 12 01 24"},
         {{0x60, 0x2E}, "71 2E 00 9F"},
-        {{0x00, 0x11}, "12 11 20 25 68"},                          // device type
+        {{0x00, 0x11}, "12 11 20 25 68"}, // device type
     };
     for (const auto& s : senses)
         EXPECT_EQ(Hex(c.Send(s.sense)), s.reply) << Hex(s.sense);
@@ -83,16 +83,16 @@ TEST(VirtualDeck, StatusBitsFollowTheTransport)
         int byte;
         uint8_t mask, bits;
     } cases[] = {
-        {{0x20, 0x01}, 1, 0x3F, 0x01},        // play
-        {{0x20, 0x10}, 1, 0x3F, 0x04},        // fast forward
-        {{0x20, 0x20}, 1, 0x3F, 0x08},        // rewind
-        {{0x20, 0x20}, 2, 0x04, 0x04},        // rewind runs backwards
-        {{0x21, 0x11, 0x40}, 2, 0x3F, 0x10},  // jog
-        {{0x21, 0x22, 0x36}, 2, 0x3F, 0x0C},  // var, reverse
-        {{0x21, 0x13, 0x00}, 2, 0x22, 0x22},  // shuttle at speed 0: still
-        {{0x20, 0x02}, 1, 0x3F, 0x03},        // crash record: PLAY stays set
-        {{0x20, 0x00}, 1, 0x3F, 0x20},        // stop
-        {{0x20, 0x0F}, 1, 0x3F, 0x10},        // eject
+        {{0x20, 0x01}, 1, 0x3F, 0x01},       // play
+        {{0x20, 0x10}, 1, 0x3F, 0x04},       // fast forward
+        {{0x20, 0x20}, 1, 0x3F, 0x08},       // rewind
+        {{0x20, 0x20}, 2, 0x04, 0x04},       // rewind runs backwards
+        {{0x21, 0x11, 0x40}, 2, 0x3F, 0x10}, // jog
+        {{0x21, 0x22, 0x36}, 2, 0x3F, 0x0C}, // var, reverse
+        {{0x21, 0x13, 0x00}, 2, 0x22, 0x22}, // shuttle at speed 0: still
+        {{0x20, 0x02}, 1, 0x3F, 0x03},       // crash record: PLAY stays set
+        {{0x20, 0x00}, 1, 0x3F, 0x20},       // stop
+        {{0x20, 0x0F}, 1, 0x3F, 0x10},       // eject
     };
     for (const auto& k : cases) {
         c.Command(k.command);
@@ -121,7 +121,7 @@ TEST(VirtualDeck, CueParksOnTheFrameAndPlayKeepsTheFrameRateInEveryFormat)
             ASSERT_TRUE(AwaitCueUp(c)) << f.name;
             Bytes expect = target;
             if (f.dropFrame)
-                expect[0] = target == TimeData(1, 11, 0, 0) ? 0x42 : 0x40;  // after the gap
+                expect[0] = target == TimeData(1, 11, 0, 0) ? 0x42 : 0x40; // after the gap
             c.Wait(500);
             EXPECT_EQ(Hex(c.Time()), Hex(expect)) << f.name << ": parked off the cue point";
         }
@@ -137,14 +137,14 @@ TEST(VirtualDeck, CueParksOnTheFrameAndPlayKeepsTheFrameRateInEveryFormat)
 // parked, then auto edit; the record point is reached a preroll later.
 struct EditRun {
     double startMs = -1, atRecordPointMs = -1;
-    std::set<std::string> states;  // D1 and D7 bit 0 as status read them
+    std::set<std::string> states; // D1 and D7 bit 0 as status read them
 };
 
 EditRun RunAutoEdit(DeckClient& c, const Bytes& preset)
 {
-    for (const Bytes& b : {Bytes{0x40, 0x41}, Bytes{0x44, 0x31, 0x00, 0x02, 0x00, 0x00},
-                           Cat({0x44, 0x14}, TimeData(1, 0, 10, 0)), Cat({0x44, 0x15}, TimeData(1, 0, 20, 0)), preset,
-                           Cat({0x24, 0x31}, TimeData(1, 0, 8, 0))})
+    for (const Bytes& b :
+         {Bytes{0x40, 0x41}, Bytes{0x44, 0x31, 0x00, 0x02, 0x00, 0x00}, Cat({0x44, 0x14}, TimeData(1, 0, 10, 0)),
+          Cat({0x44, 0x15}, TimeData(1, 0, 20, 0)), preset, Cat({0x24, 0x31}, TimeData(1, 0, 8, 0))})
         c.Command(b);
     EXPECT_TRUE(AwaitCueUp(c));
     c.Command({0x20, 0x00});
@@ -185,4 +185,4 @@ TEST(VirtualDeck, AutoEditRecordsExactlyInToOutOnThePresetChannels)
     EXPECT_EQ(c.Frame(), out + 2 * 30) << "parked two seconds past the out point";
 }
 
-}  // namespace
+} // namespace

@@ -95,7 +95,7 @@ public:
 
     double now = 1000.0;
     sim::VirtualVtr deck;
-    Bytes late;  // replies that came out of Wait
+    Bytes late; // replies that came out of Wait
 };
 
 inline Bytes Cat(Bytes a, const Bytes& b)
@@ -111,4 +111,4 @@ inline Bytes TimeData(uint32_t h, uint32_t m, uint32_t s, uint32_t f)
     return {bcd(f), bcd(s), bcd(m), bcd(h)};
 }
 
-}  // namespace decktest
+} // namespace decktest

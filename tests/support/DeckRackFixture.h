@@ -40,8 +40,7 @@ protected:
 
     static std::string Hex(const std::vector<uint8_t>& bytes) { return decktest::Hex(bytes); }
 
-    template <typename Fn>
-    void WithDeck(Fn fn, int board = 0)
+    template <typename Fn> void WithDeck(Fn fn, int board = 0)
     {
         ASSERT_TRUE(Rack().WithDeck(board, [&](sim::VirtualVtr& deck, double now) { fn(deck, now); }));
     }

@@ -66,7 +66,10 @@ inline std::string Text(HWND dialog, int id)
     return text;
 }
 
-inline HWND DropDownWindow() { return FindWindowA("DropDownWindow", nullptr); }
+inline HWND DropDownWindow()
+{
+    return FindWindowA("DropDownWindow", nullptr);
+}
 
 // A left-button press on the open list, at a row or at any client point;
 // the list posts the choice, which the dialog's loop then delivers.
@@ -117,4 +120,7 @@ private:
 };
 
 // The templates live in the test executable, as they do in the module.
-inline void UseTestTemplates() { gModuleInstance = GetModuleHandleA(nullptr); }
+inline void UseTestTemplates()
+{
+    gModuleInstance = GetModuleHandleA(nullptr);
+}

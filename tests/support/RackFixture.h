@@ -24,8 +24,7 @@ protected:
     void SetUp() override
     {
         sim::RackConfig config;
-        config.boards = {Board(4, 0x10440), Board(4, 0x10410), Board(2, 0x10490),
-                         Board(8, 0x104A0)};
+        config.boards = {Board(4, 0x10440), Board(4, 0x10410), Board(2, 0x10490), Board(8, 0x104A0)};
         Configure(config);
     }
 
@@ -74,8 +73,7 @@ protected:
         if (offset + 4 <= call.request.size())
             std::memcpy(&value, call.request.data() + offset, 4);
         else
-            ADD_FAILURE() << "request of " << call.request.size() << " bytes has no word at "
-                          << offset;
+            ADD_FAILURE() << "request of " << call.request.size() << " bytes has no word at " << offset;
         return value;
     }
 
@@ -86,8 +84,7 @@ protected:
         if (offset + sizeof value <= call.request.size())
             std::memcpy(&value, call.request.data() + offset, sizeof value);
         else
-            ADD_FAILURE() << "request of " << call.request.size() << " bytes has no address at "
-                          << offset;
+            ADD_FAILURE() << "request of " << call.request.size() << " bytes has no address at " << offset;
         return value;
     }
 

@@ -20,7 +20,10 @@ std::string WriteFile(const std::string& content)
     return path;
 }
 
-int Level(COLORREF colour) { return GetRValue(colour); }
+int Level(COLORREF colour)
+{
+    return GetRValue(colour);
+}
 
 TEST(Brightness, ReadFromTheEntryOfThePreferenceFile)
 {
@@ -42,7 +45,7 @@ TEST(Brightness, ReadFromTheEntryOfThePreferenceFile)
         // Entries no editor writes still give a brightness the scheme is
         // built for, read as far as they are intact.
         {tag + "990</fe.color.brightness>\n", 100},
-        {tag + "101</fe.color.brightness>\n", -80},  // two digits, and a third only if 0
+        {tag + "101</fe.color.brightness>\n", -80}, // two digits, and a third only if 0
         {tag + "-5</fe.color.brightness>\n", -100},
         {tag + "1", -98},
         {tag, -100},
@@ -76,7 +79,7 @@ TEST(ColourScheme, WorkedGreysAtMiddleLightestAndDarkest)
     EXPECT_EQ(RGB(214, 214, 214), s.lightColour);
     EXPECT_EQ(RGB(38, 40, 44), s.deepShadeColour);
     EXPECT_EQ(RGB(171, 172, 176), s.tintColour);
-    EXPECT_EQ(136, Level(s.disabledTextColour));  // m = -13, k = 70
+    EXPECT_EQ(136, Level(s.disabledTextColour)); // m = -13, k = 70
 
     BuildColourSchemeFor(&s, 100);
     EXPECT_EQ(219, Level(s.faceColour));
@@ -86,10 +89,10 @@ TEST(ColourScheme, WorkedGreysAtMiddleLightestAndDarkest)
 
     BuildColourSchemeFor(&s, -100);
     EXPECT_EQ(36, Level(s.shadowColour));
-    EXPECT_EQ(233, GetRValue(s.deepShadeColour));  // wraps to its low 8 bits
-    EXPECT_EQ(124, Level(s.disabledTextColour));   // the rule's dark branch
+    EXPECT_EQ(233, GetRValue(s.deepShadeColour)); // wraps to its low 8 bits
+    EXPECT_EQ(124, Level(s.disabledTextColour));  // the rule's dark branch
     BuildColourSchemeFor(&s, -76);
-    EXPECT_EQ(75, Level(s.disabledTextColour));  // the light branch's end
+    EXPECT_EQ(75, Level(s.disabledTextColour)); // the light branch's end
     ReleaseColourScheme(&s);
 }
 

@@ -40,7 +40,7 @@ public:
         void* bits = nullptr;
         bitmap_ = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
         old_ = SelectObject(dc, bitmap_);
-        std::fill_n(static_cast<uint32_t*>(bits), width * height, 0x010203u);  // kUntouched as the DIB stores it
+        std::fill_n(static_cast<uint32_t*>(bits), width * height, 0x010203u); // kUntouched as the DIB stores it
     }
     ~Canvas()
     {
@@ -51,8 +51,7 @@ public:
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
-    template <typename Fn>
-    void Draw(Fn draw)
+    template <typename Fn> void Draw(Fn draw)
     {
         const long live = LiveDrawingObjects();
         const UINT kinds[] = {OBJ_PEN, OBJ_BRUSH, OBJ_FONT, OBJ_BITMAP};

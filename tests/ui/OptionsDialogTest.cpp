@@ -202,8 +202,8 @@ TEST_F(OptionsDialog, PortThatCannotBeActivatedShowsNotActive)
 
 TEST_F(OptionsDialog, OpensOverTheEditorOrCentredOnTheScreen)
 {
-    HWND host = CreateWindowA("STATIC", "editor", WS_POPUP | WS_VISIBLE, 100, 100, 600, 500, nullptr, nullptr,
-                              nullptr, nullptr);
+    HWND host = CreateWindowA("STATIC", "editor", WS_POPUP | WS_VISIBLE, 100, 100, 600, 500, nullptr, nullptr, nullptr,
+                              nullptr);
     auto closeAt = [&](POINT want) {
         return [&, want] {
             RECT r;

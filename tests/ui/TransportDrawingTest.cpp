@@ -16,7 +16,8 @@ constexpr int kWidth = 38, kHeight = 18; // a transport button in the dialog's f
 void DrawButton(Canvas& canvas, const ColourScheme& s, const char* text, UINT state)
 {
     HWND window = CreateWindowA("BUTTON", text, WS_POPUP, 0, 0, kWidth, kHeight, nullptr, nullptr, nullptr, nullptr);
-    const DRAWITEMSTRUCT item = {ODT_BUTTON, 0, 0, ODA_DRAWENTIRE, state, window, canvas.dc, {0, 0, kWidth, kHeight}, 0};
+    const DRAWITEMSTRUCT item = {ODT_BUTTON, 0, 0, ODA_DRAWENTIRE, state, window, canvas.dc, {0, 0, kWidth, kHeight},
+                                 0};
     canvas.Draw([&] { DrawTransportButton(s, item); });
     DestroyWindow(window);
 }
@@ -25,7 +26,8 @@ TEST(ShuttlePosition, EqualBandsClampedAtBothEnds)
 {
     const struct {
         int32_t width, x, position;
-    } cases[] = {{150, 0, 1}, {150, -40, 1}, {150, 75, 8}, {150, 149, 15}, {150, INT32_MAX, 15}, {0, 10, 8}, {-5, 10, 8}};
+    } cases[] = {{150, 0, 1},          {150, -40, 1}, {150, 75, 8}, {150, 149, 15},
+                 {150, INT32_MAX, 15}, {0, 10, 8},    {-5, 10, 8}};
     for (const auto& c : cases)
         EXPECT_EQ(c.position, ShuttlePositionAt(c.width, c.x)) << c.width << " wide at " << c.x;
     int32_t last = 1; // every position reached, in order
@@ -62,7 +64,11 @@ TEST(DrawnShuttleBar, ThumbAtTheEndsAndCentreOnTheSlidersTrack)
         EXPECT_EQ(5 + c.left + 15, right);
         const int clear = c.left < 67 ? 150 : 10;
         for (int i = 0; i < 3; ++i)
-            EXPECT_EQ(Of(i == 0 ? s.shadowPen : i == 1 ? s.textPen : s.lightPen), canvas.At(clear, 11 + i)) << "track line " << i;
+            EXPECT_EQ(Of(i == 0   ? s.shadowPen
+                         : i == 1 ? s.textPen
+                                  : s.lightPen),
+                      canvas.At(clear, 11 + i))
+                << "track line " << i;
         EXPECT_EQ(kUntouched, canvas.At(80, 22));
     }
     Canvas disabled(170, 26);
@@ -107,7 +113,8 @@ TEST(DrawnTransportButton, EverySymbolCentredAndFrameStepsBarredOnTheirSide)
 {
     Scheme scheme;
     const ColourScheme& s = scheme.s;
-    for (const char* text : {"Rewind", "RPlay", "Still", "Play", "FF", "Go To In", "RAdv", "Stop", "FAdv", "Go To Out"}) {
+    for (const char* text :
+         {"Rewind", "RPlay", "Still", "Play", "FF", "Go To In", "RAdv", "Stop", "FAdv", "Go To Out"}) {
         SCOPED_TRACE(text);
         Canvas canvas(kWidth, kHeight);
         DrawButton(canvas, s, text, 0);

@@ -111,10 +111,9 @@ TEST_F(SerialLink, EveryOperationOnAClosedControlFailsWithItsReason)
     EXPECT_EQ(1, flags[0]);
     EXPECT_EQ(0, flags[5]);
     EXPECT_FALSE(control->GetStatusFlags(nullptr));
-    for (auto op : {&CSerialVtrControl::Play, &CSerialVtrControl::StepForward,
-                    &CSerialVtrControl::EditReset, &CSerialVtrControl::ActivateControl,
-                    &CSerialVtrControl::CloseControl}) {
-        control->SetPreroll(3);  // fails too, and leaves a text to be overwritten
+    for (auto op : {&CSerialVtrControl::Play, &CSerialVtrControl::StepForward, &CSerialVtrControl::EditReset,
+                    &CSerialVtrControl::ActivateControl, &CSerialVtrControl::CloseControl}) {
+        control->SetPreroll(3); // fails too, and leaves a text to be overwritten
         EXPECT_FALSE(((*control).*op)());
         EXPECT_STREQ("Control Not Opened", control->LastError());
     }
@@ -226,7 +225,7 @@ TEST_F(SerialLink, MisbehavingDecksFailEveryExchangeInTimeAndAreReadAgainOnceWel
     const struct {
         const char* name;
         void (*set)(sim::DeckFaults&);
-        const char* error;  // after Play; null: the first block of each reply is whole
+        const char* error; // after Play; null: the first block of each reply is whole
     } cases[] = {
         {"silent", [](sim::DeckFaults& f) { f.silent = true; }, "None"},
         {"refuses", [](sim::DeckFaults& f) { f.nakAll = true; }, "Deck Refused Command (Unknown Command)"},
@@ -281,4 +280,4 @@ TEST_F(SerialLink, MisbehavingDecksFailEveryExchangeInTimeAndAreReadAgainOnceWel
     EXPECT_LT(took, 500.0);
 }
 
-}  // namespace
+} // namespace

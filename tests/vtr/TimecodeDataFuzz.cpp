@@ -26,7 +26,10 @@ namespace {
     FuzzFailure("TimecodeDataFuzz: ", format, args);
 }
 
-bool IsBcd(uint8_t b) { return (b >> 4) <= 9 && (b & 0x0F) <= 9; }
+bool IsBcd(uint8_t b)
+{
+    return (b >> 4) <= 9 && (b & 0x0F) <= 9;
+}
 
 std::unique_ptr<char[]> Exact(const char* s, size_t length)
 {
@@ -36,7 +39,7 @@ std::unique_ptr<char[]> Exact(const char* s, size_t length)
     return p;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -84,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TimecodeTextToData(Exact(magnitude, std::strlen(magnitude)).get(), wire);
     char back[12];
     std::snprintf(back, sizeof back, "%02u%c%02u%c%02u%c%02u", FromBcd(wire[3]), magnitude[2], FromBcd(wire[2]),
-        magnitude[5], FromBcd(wire[1]), magnitude[8], FromBcd(wire[0]));
+                  magnitude[5], FromBcd(wire[1]), magnitude[8], FromBcd(wire[0]));
     if (std::strcmp(back, magnitude) != 0)
         Fail("%s comes back from the wire as %s", Quoted(magnitude).c_str(), back);
     return 0;
@@ -92,8 +95,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
 std::vector<std::vector<uint8_t>> FuzzSeeds()
 {
-    const char* const texts[] = {"01:00:00:00", "23;59;59;29", " 1: -2:+3:4 ", "-1", "99999999999999", "12:3",
-                                 "\t9:\n8:\v7:\f6"};
+    const char* const texts[] = {"01:00:00:00",    "23;59;59;29", " 1: -2:+3:4 ",   "-1",
+                                 "99999999999999", "12:3",        "\t9:\n8:\v7:\f6"};
     std::vector<std::vector<uint8_t>> out;
     uint8_t n = 0;
     for (const char* t : texts) {

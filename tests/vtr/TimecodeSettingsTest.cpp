@@ -113,4 +113,4 @@ TEST_F(TimecodeSettings, EveryIndexIsJudgedByItsBound)
     }
 }
 
-}  // namespace
+} // namespace

@@ -68,11 +68,13 @@ TEST_F(VtrCommands, TransportCommandsSendTheirBytesAndRecordTheirSpeed)
         {"Eject", &C::Eject, "20 0F 2F", 0.0},
     };
     for (const auto& row : table) {
-        ExpectCommand(row.name, [&] { return ((*control).*row.command)(); }, row.bytes);
+        ExpectCommand(
+            row.name, [&] { return ((*control).*row.command)(); }, row.bytes);
         EXPECT_EQ(row.speed, control->CommandSpeed()) << row.name;
     }
     // The tape is out now: the deck refuses, and the result says so.
-    ExpectCommand("Play without tape", [&] { return control->Play(); }, "20 01 21");
+    ExpectCommand(
+        "Play without tape", [&] { return control->Play(); }, "20 01 21");
 }
 
 TEST_F(VtrCommands, ShuttleCodesTheSpeedAndItsDirection)
@@ -93,7 +95,8 @@ TEST_F(VtrCommands, ShuttleCodesTheSpeedAndItsDirection)
         {-std::numeric_limits<double>::infinity(), "21 23 A0 E4", -1000.0},
     };
     for (const auto& row : table) {
-        ExpectCommand("Shuttle", [&] { return control->Shuttle(row.speed); }, row.bytes);
+        ExpectCommand(
+            "Shuttle", [&] { return control->Shuttle(row.speed); }, row.bytes);
         EXPECT_EQ(row.recorded, control->CommandSpeed()) << row.speed;
     }
 }
@@ -101,16 +104,19 @@ TEST_F(VtrCommands, ShuttleCodesTheSpeedAndItsDirection)
 TEST_F(VtrCommands, CuesSendBcdTimeAndLeaveTheSpeedAlone)
 {
     ASSERT_TRUE(control->Play());
-    ExpectCommand("CueToTime", [&] { return control->CueToTime(1, 2, 3, 4); }, "24 31 04 03 02 01 5F");
-    ExpectCommand("CueToTimecode", [&] { return control->CueToTimecode("00:59:58:15"); },
-                  "24 31 15 58 59 00 1B");
+    ExpectCommand(
+        "CueToTime", [&] { return control->CueToTime(1, 2, 3, 4); }, "24 31 04 03 02 01 5F");
+    ExpectCommand(
+        "CueToTimecode", [&] { return control->CueToTimecode("00:59:58:15"); }, "24 31 15 58 59 00 1B");
     EXPECT_EQ(1.0, control->CommandSpeed());
     WaitUntilParked();
     EXPECT_EQ("00;59;58;15", Timecode());
 
     // Whatever the text, only its fields are read, and never past its end.
-    ExpectCommand("short text", [&] { return control->CueToTimecode("10:2"); }, "24 31 00 00 02 10 67");
-    ExpectCommand("null text", [&] { return control->CueToTimecode(nullptr); }, "24 31 00 00 00 00 55");
+    ExpectCommand(
+        "short text", [&] { return control->CueToTimecode("10:2"); }, "24 31 00 00 02 10 67");
+    ExpectCommand(
+        "null text", [&] { return control->CueToTimecode(nullptr); }, "24 31 00 00 00 00 55");
 }
 
 TEST_F(VtrCommands, EditSetupAndResetSendTheirSequences)
@@ -221,4 +227,4 @@ TEST_F(VtrCommands, AStepStillsTheDeckFirstAndNeedsItsTime)
         EXPECT_NE("24 31", block.substr(0, 5));
 }
 
-}  // namespace
+} // namespace

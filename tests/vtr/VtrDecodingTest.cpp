@@ -52,15 +52,15 @@ protected:
     {
         VtrTest::SetUp();
         Rack().SetSerialPeer(0, std::make_unique<ScriptedDeck>([this](const Bytes& block) {
-            std::lock_guard<std::mutex> hold(mutex_);
-            if (block[0] == 0x61 && block[1] == 0x20)
-                return statusReply_;
-            if (block[0] == 0x60 && block[1] == 0x2E)
-                return speedReply_;
-            if (block[0] == 0x61 && block[1] == 0x0C)
-                return timeReply_;
-            return Bytes{0x10, 0x01, 0x11};
-        }));
+                                 std::lock_guard<std::mutex> hold(mutex_);
+                                 if (block[0] == 0x61 && block[1] == 0x20)
+                                     return statusReply_;
+                                 if (block[0] == 0x60 && block[1] == 0x2E)
+                                     return speedReply_;
+                                 if (block[0] == 0x61 && block[1] == 0x0C)
+                                     return timeReply_;
+                                 return Bytes{0x10, 0x01, 0x11};
+                             }));
     }
 
     void Status(std::initializer_list<std::pair<int, uint8_t>> bytes)
@@ -137,8 +137,8 @@ TEST_F(VtrDecoding, ModeTextsInTheirOrderOfDecision)
 TEST_F(VtrDecoding, FlagsAreTheStatusBitsAndNothingElse)
 {
     uint8_t flags[60];
-    Status({{0, 0xFF}, {1, 0xFF}, {2, 0xFF}, {3, 0xFF}, {4, 0xFF}, {5, 0xFF}, {6, 0xFF}, {7, 0xFF},
-            {8, 0xFF}, {9, 0xFF}});
+    Status(
+        {{0, 0xFF}, {1, 0xFF}, {2, 0xFF}, {3, 0xFF}, {4, 0xFF}, {5, 0xFF}, {6, 0xFF}, {7, 0xFF}, {8, 0xFF}, {9, 0xFF}});
     ASSERT_TRUE(control->GetStatusFlags(flags));
     EXPECT_EQ(0, flags[0]);
     for (int i = 1; i < 60; ++i)
@@ -149,7 +149,7 @@ TEST_F(VtrDecoding, FlagsAreTheStatusBitsAndNothingElse)
         int byte;
         uint8_t value;
         int flag;
-    } singles[] = {{0, 0x20, 1}, {0, 0x01, 3}, {1, 0x20, 5}, {2, 0x04, 16}, {3, 0x80, 19},
+    } singles[] = {{0, 0x20, 1},  {0, 0x01, 3},  {1, 0x20, 5},  {2, 0x04, 16}, {3, 0x80, 19},
                    {4, 0x01, 32}, {5, 0x01, 39}, {7, 0x01, 50}, {8, 0x01, 58}, {9, 0x80, 59}};
     for (const auto& single : singles) {
         Status({{single.byte, single.value}});
@@ -188,4 +188,4 @@ TEST_F(VtrDecoding, TimeIsMaskedAndOnlyAWholeTimeBlockCounts)
     EXPECT_STREQ("Deck Refused Command (Unknown Command, Checksum Error)", control->LastError());
 }
 
-}  // namespace
+} // namespace

@@ -194,7 +194,7 @@ TEST_P(VtrdeckSession, ServesAControllerAsADeckWould)
     ASSERT_EQ(first.rfind(prefix, 0), 0u) << first;
     const std::string where = first.substr(prefix.size());
 
-    Line(Connect(where)).Write({0x61, 0x0C});  // a controller gone in the middle of a block
+    Line(Connect(where)).Write({0x61, 0x0C}); // a controller gone in the middle of a block
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     Line line(Connect(where));
     ASSERT_GE(line.fd, 0);
@@ -236,9 +236,10 @@ TEST_P(VtrdeckSession, ServesAControllerAsADeckWould)
 
     EXPECT_EQ(deck.Stop(), 0) << deck.output;
     EXPECT_NE(deck.output.find("  insert 01;00;12;00-01;00;12;09 V A1 A2 (frames"), std::string::npos)
-        << "the tape log at the end:\n" << deck.output;
+        << "the tape log at the end:\n"
+        << deck.output;
 }
 
 INSTANTIATE_TEST_SUITE_P(Lines, VtrdeckSession, testing::Values("tcp", "pty"));
 
-}  // namespace
+} // namespace

@@ -28,8 +28,7 @@ inline HWND CurrentDialog()
 
 inline void Click(HWND dialog, int id)
 {
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 inline BOOL CALLBACK FindOtherDialog(HWND window, LPARAM found)

@@ -32,8 +32,8 @@ public:
     void DisposeAllHandles();
     // The next `count` allocations fail, as a host out of memory would.
     void FailNextAllocations(int count) { failAllocations_ = count; }
-    int disposeOfUnknownHandle = 0;     // disposals of handles we never gave
-    int writesPastHandles = 0;          // handles disposed of with their guard hit
+    int disposeOfUnknownHandle = 0; // disposals of handles we never gave
+    int writesPastHandles = 0;      // handles disposed of with their guard hit
 
     // Suites: names currently acquired, with their count.
     std::map<std::string, int> acquiredSuites;

@@ -44,7 +44,7 @@ LRESULT CALLBACK WatchActivations(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(gHook, code, wParam, lParam);
 }
 
-}  // namespace
+} // namespace
 
 MessageBoxWatcher::MessageBoxWatcher()
 {

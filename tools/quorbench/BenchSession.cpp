@@ -69,9 +69,15 @@ bool InitialiseInFormat(sim::TapeFormatId id)
     return false;
 }
 
-DeviceRecord& Record() { return HostEnvironment::Instance().record; }
+DeviceRecord& Record()
+{
+    return HostEnvironment::Instance().record;
+}
 
-int16_t Call(int16_t selector) { return xDevice(selector, HostEnvironment::Instance().Handle()); }
+int16_t Call(int16_t selector)
+{
+    return xDevice(selector, HostEnvironment::Instance().Handle());
+}
 
 int16_t Execute(int16_t command, int16_t mode, int32_t frames, int16_t preroll)
 {
@@ -83,7 +89,10 @@ int16_t Execute(int16_t command, int16_t mode, int32_t frames, int16_t preroll)
     return Call(kSelectorExecute);
 }
 
-DeviceControlPort* Port() { return gController ? gController->ports[0] : nullptr; }
+DeviceControlPort* Port()
+{
+    return gController ? gController->ports[0] : nullptr;
+}
 
 void WithDeck(const std::function<void(sim::VirtualVtr& deck, double nowMs)>& fn)
 {
@@ -178,7 +187,7 @@ namespace {
 std::mutex gStageLock;
 std::string gStage = "starting";
 double gStageMs = 0;
-}  // namespace
+} // namespace
 
 void Stage(const std::string& what)
 {
@@ -203,4 +212,4 @@ void StartWatchdog(double stuckMs)
     }).detach();
 }
 
-}  // namespace bench
+} // namespace bench

@@ -27,10 +27,9 @@ Spread SpreadOf(std::vector<double> samples);
 void ConfigureDecks(const sim::DeckSettings& deck, int boards = 1);
 
 // Every tape format, in the order the port's timecode formats are listed.
-constexpr sim::TapeFormatId kTapeFormats[] = {sim::TapeFormatId::Fps24, sim::TapeFormatId::Fps25,
-                                              sim::TapeFormatId::Fps50, sim::TapeFormatId::Df30,
-                                              sim::TapeFormatId::Ndf30, sim::TapeFormatId::Df60,
-                                              sim::TapeFormatId::Ndf60};
+constexpr sim::TapeFormatId kTapeFormats[] = {
+    sim::TapeFormatId::Fps24, sim::TapeFormatId::Fps25, sim::TapeFormatId::Fps50, sim::TapeFormatId::Df30,
+    sim::TapeFormatId::Ndf30, sim::TapeFormatId::Df60,  sim::TapeFormatId::Ndf60};
 // Initialise with one deck of the format standing at 00:10:56:00, and the
 // port counting time as its tape does; false (nothing left open) otherwise.
 bool InitialiseInFormat(sim::TapeFormatId id);
@@ -48,10 +47,10 @@ sim::TransportMode DeckMode();
 
 // What crossed the deck's line since the last call; the log is emptied.
 struct WireUse {
-    int exchanges = 0;           // command blocks the deck heard
-    double bytes = 0;            // both ways
-    std::vector<double> timeSenseMs;   // when each time sense arrived, deck time
-    std::vector<double> autoEditMs;    // when each auto edit or preview arrived
+    int exchanges = 0;               // command blocks the deck heard
+    double bytes = 0;                // both ways
+    std::vector<double> timeSenseMs; // when each time sense arrived, deck time
+    std::vector<double> autoEditMs;  // when each auto edit or preview arrived
 };
 WireUse DrainWire(int boards = 1);
 // The shortest an exchange pattern can take on a link that closes every
@@ -92,4 +91,4 @@ double ThreadCpuMs(HANDLE thread);
 void Stage(const std::string& what);
 void StartWatchdog(double stuckMs);
 
-}  // namespace bench
+} // namespace bench

@@ -25,9 +25,12 @@ std::string CsvField(const std::string& text)
     return quoted + "\"";
 }
 
-}  // namespace
+} // namespace
 
-double RatioOf(const BenchRow& row) { return row.floor > 0 ? row.value / row.floor : 0; }
+double RatioOf(const BenchRow& row)
+{
+    return row.floor > 0 ? row.value / row.floor : 0;
+}
 
 void BenchTable::Add(const BenchRow& row)
 {

@@ -8,7 +8,7 @@ struct BenchRow {
     std::string figure;
     double value = 0;
     std::string unit;
-    double floor = 0;      // 0: no floor to compare with
+    double floor = 0; // 0: no floor to compare with
     std::string note;
 };
 

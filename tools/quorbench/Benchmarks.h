@@ -8,12 +8,12 @@
 namespace bench {
 
 struct Scale {
-    int exchanges;        // samples of each deck exchange
+    int exchanges; // samples of each deck exchange
     int editsPerFormat;
     int locatesPerFormat;
-    double idleMs;        // the export dialog left alone
+    double idleMs; // the export dialog left alone
     int initialisations;
-    std::string onlyFormat;   // the per-format parts run this format alone
+    std::string onlyFormat; // the per-format parts run this format alone
 
     bool Includes(sim::TapeFormatId id) const { return onlyFormat.empty() || onlyFormat == sim::FormatOf(id).name; }
 };
@@ -24,4 +24,4 @@ void MeasureIdleExportDialog(const Scale& scale, BenchTable* table);
 void MeasureInsertEdits(const Scale& scale, BenchTable* table);
 void MeasureLocates(const Scale& scale, BenchTable* table);
 
-}  // namespace bench
+} // namespace bench

@@ -17,8 +17,7 @@ struct Timed {
     std::vector<double> physicalMs;
 };
 
-template <typename Fn>
-Timed TimeEach(int samples, double latencyMs, Fn fn, int boards = 1)
+template <typename Fn> Timed TimeEach(int samples, double latencyMs, Fn fn, int boards = 1)
 {
     Timed timed;
     for (int i = 0; i < samples; ++i) {
@@ -47,13 +46,13 @@ void AddSpread(const std::string& figure, const Timed& timed, BenchTable* table)
     std::snprintf(note, sizeof note, "%zu samples", timed.ms.size());
     table->Add({figure + ", median", spread.median, "ms", SpreadOf(timed.floorMs).median, note});
     table->Add({figure + ", worst", spread.worst, "ms", timed.floorMs[worst], "against its own exchanges"});
-    table->Add({figure + ", median against the physical floor", spread.median, "ms",
-                SpreadOf(timed.physicalMs).median, "floor: its bytes on the wire and the deck's latency"});
+    table->Add({figure + ", median against the physical floor", spread.median, "ms", SpreadOf(timed.physicalMs).median,
+                "floor: its bytes on the wire and the deck's latency"});
     table->Add({figure + ", worst against the physical floor", spread.worst, "ms", timed.physicalMs[worst],
                 "against its own exchanges"});
 }
 
-}  // namespace
+} // namespace
 
 void MeasureDeckLink(const Scale& scale, BenchTable* table)
 {
@@ -66,8 +65,8 @@ void MeasureDeckLink(const Scale& scale, BenchTable* table)
     AddSpread("Play (acknowledged)", TimeEach(scale.exchanges, deck.latencyMs, [] { Port()->Play(); }), table);
     Port()->Stop();
     // Status polls read the deck's time; every 61st also its status.
-    AddSpread("xDevice Execute status (time sense)",
-              TimeEach(scale.exchanges, deck.latencyMs, [] { Execute(1); }), table);
+    AddSpread("xDevice Execute status (time sense)", TimeEach(scale.exchanges, deck.latencyMs, [] { Execute(1); }),
+              table);
     Call(kSelectorCleanup);
 }
 
@@ -89,4 +88,4 @@ void MeasureInitialiseWithEightBoards(const Scale& scale, BenchTable* table)
     table->Add({"Initialise with 8 boards (wall)", spread.median, "ms", SpreadOf(timed.floorMs).median, note});
 }
 
-}  // namespace bench
+} // namespace bench

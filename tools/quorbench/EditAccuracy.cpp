@@ -29,11 +29,11 @@ constexpr int32_t kProgramFrames = 15;
 struct EditTally {
     int edits = 0;
     int signalled = 0;
-    int onLabel = 0;           // the deck's timecode is the record point's
-    int onFrame = 0;           // the deck's tape frame is the label's first
-    int recordedFromIn = 0;    // the tape's insert starts on the in point
-    std::map<int64_t, int> misses;   // signal frame - in frame: count
-    double huntReads = 0;      // time senses between the auto edit and the signal
+    int onLabel = 0;               // the deck's timecode is the record point's
+    int onFrame = 0;               // the deck's tape frame is the label's first
+    int recordedFromIn = 0;        // the tape's insert starts on the in point
+    std::map<int64_t, int> misses; // signal frame - in frame: count
+    double huntReads = 0;          // time senses between the auto edit and the signal
     double huntMs = 0;
 };
 
@@ -96,8 +96,8 @@ void RunEdit(const sim::TapeFormat& format, int32_t inHost, HANDLE event, EditTa
     }
     const WireUse use = DrainWire();
     if (signalFrame < 0) {
-        std::printf("    %s: no signal for the record point %s within 30 s; the deck at %s, %s\n", format.name,
-                    inText, sim::FrameText(format, DeckFrame()).c_str(),
+        std::printf("    %s: no signal for the record point %s within 30 s; the deck at %s, %s\n", format.name, inText,
+                    sim::FrameText(format, DeckFrame()).c_str(),
                     port->IsEditIssued() ? "edit issued" : "no edit issued");
     } else if (signalFrame != inFrame) {
         std::printf("    %s: signal for the record point %s with the deck at %s\n", format.name, inText,
@@ -129,8 +129,8 @@ void RunEdit(const sim::TapeFormat& format, int32_t inHost, HANDLE event, EditTa
 
     WithDeck([&](sim::VirtualVtr& deck, double now) {
         const std::vector<sim::RecordedSegment>& segments = deck.Transport(now).Segments();
-        tally->recordedFromIn += !segments.empty() && segments.back().first == inFrame &&
-                                 segments.back().kind == sim::RecordKind::Insert;
+        tally->recordedFromIn +=
+            !segments.empty() && segments.back().first == inFrame && segments.back().kind == sim::RecordKind::Insert;
     });
 }
 
@@ -153,7 +153,7 @@ void AddFormatRows(const sim::TapeFormat& format, const EditTally& tally, BenchT
                 tally.huntMs > 0 ? tally.huntReads / (tally.huntMs / 1000.0) : 0, "/s", frameRate, note});
 }
 
-}  // namespace
+} // namespace
 
 void MeasureInsertEdits(const Scale& scale, BenchTable* table)
 {
@@ -192,4 +192,4 @@ void MeasureInsertEdits(const Scale& scale, BenchTable* table)
     }
 }
 
-}  // namespace bench
+} // namespace bench

@@ -30,8 +30,7 @@ void MeasureIdleExportDialog(const Scale& scale, BenchTable* table)
                                cpuStart = moduleCpu();
                                startMs = NowMs();
                            }},
-                          {scale.idleMs,
-                           [&] {
+                          {scale.idleMs, [&] {
                                endMs = NowMs();
                                cpuEnd = moduleCpu();
                                use = DrainWire();
@@ -56,4 +55,4 @@ void MeasureIdleExportDialog(const Scale& scale, BenchTable* table)
     table->Add({"module CPU, export dialog idle", (cpuEnd - cpuStart) / (endMs - startMs) * 100.0, "% core", 0, note});
 }
 
-}  // namespace bench
+} // namespace bench

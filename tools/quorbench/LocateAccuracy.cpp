@@ -25,7 +25,7 @@ int64_t TapeFrameOf(const sim::TapeFormat& format, const HostTimecodeRate& rate,
     return sim::ParseLabelText(format, text, &label) ? sim::FrameOf(format, label) : -1;
 }
 
-}  // namespace
+} // namespace
 
 void MeasureLocates(const Scale& scale, BenchTable* table)
 {
@@ -62,7 +62,7 @@ void MeasureLocates(const Scale& scale, BenchTable* table)
             times.push_back(ms);
             floors.push_back(floorMs);
             ratios.push_back(ms / floorMs);
-            Execute(2, 0);   // stopped, as the editor leaves a deck between locates
+            Execute(2, 0); // stopped, as the editor leaves a deck between locates
         }
         Call(kSelectorCleanup);
 
@@ -84,4 +84,4 @@ void MeasureLocates(const Scale& scale, BenchTable* table)
     table->Add({"locate to playing on the target, worst", ratio.worst, "x floor", 1.0, note});
 }
 
-}  // namespace bench
+} // namespace bench

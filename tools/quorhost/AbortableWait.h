@@ -22,7 +22,7 @@ private:
     double Now() const;
 
     double ticksPerSecond_;
-    double deadline_;  // seconds on the performance counter
+    double deadline_; // seconds on the performance counter
 };
 
 } // namespace quorhost

@@ -33,8 +33,7 @@ std::string PositionsText()
     const std::vector<int32_t>& shown = HostEnvironment::Instance().positionsShown;
     if (shown.empty())
         return std::string();
-    return ", positions shown " + std::to_string(shown.size()) + " (last frame " + std::to_string(shown.back()) +
-           ")";
+    return ", positions shown " + std::to_string(shown.size()) + " (last frame " + std::to_string(shown.back()) + ")";
 }
 
 std::string Hex32(uint32_t value)

@@ -26,14 +26,12 @@ struct CommandWord {
 };
 
 const CommandWord kCommandWords[] = {
-    {"init", CommandKind::Init},         {"setup", CommandKind::Setup},
-    {"execute", CommandKind::Execute},   {"cleanup", CommandKind::Cleanup},
-    {"restart", CommandKind::Restart},   {"release", CommandKind::Release},
-    {"selector", CommandKind::Selector}, {"status", CommandKind::Status},
-    {"features", CommandKind::Features}, {"name", CommandKind::Name},
-    {"handles", CommandKind::Handles},   {"sleep", CommandKind::Sleep},
-    {"goto", CommandKind::Goto},         {"locate", CommandKind::Locate},
-    {"watch", CommandKind::Watch},       {"export", CommandKind::Export},
+    {"init", CommandKind::Init},         {"setup", CommandKind::Setup},     {"execute", CommandKind::Execute},
+    {"cleanup", CommandKind::Cleanup},   {"restart", CommandKind::Restart}, {"release", CommandKind::Release},
+    {"selector", CommandKind::Selector}, {"status", CommandKind::Status},   {"features", CommandKind::Features},
+    {"name", CommandKind::Name},         {"handles", CommandKind::Handles}, {"sleep", CommandKind::Sleep},
+    {"goto", CommandKind::Goto},         {"locate", CommandKind::Locate},   {"watch", CommandKind::Watch},
+    {"export", CommandKind::Export},
 };
 
 // What follows a deck word.
@@ -41,20 +39,16 @@ enum class DeckArgument { None, Step, Mode, Speed };
 
 struct DeckWord {
     const char* word;
-    int16_t code;  // the execute command code
+    int16_t code; // the execute command code
     DeckArgument argument;
-    int16_t mode;  // with DeckArgument::None and code 2: the mode the word stands for
+    int16_t mode; // with DeckArgument::None and code 2: the mode the word stands for
 };
 
 const DeckWord kDeckWords[] = {
-    {"play", kExecuteNewMode, DeckArgument::None, 1},
-    {"stop", kExecuteNewMode, DeckArgument::None, 0},
-    {"still", kExecuteNewMode, DeckArgument::None, 4},
-    {"ff", kExecuteNewMode, DeckArgument::None, 5},
-    {"rew", kExecuteNewMode, DeckArgument::None, 6},
-    {"step", kExecuteNewMode, DeckArgument::Step, 0},
-    {"mode", kExecuteNewMode, DeckArgument::Mode, 0},
-    {"shuttle", kExecuteShuttle, DeckArgument::Speed, 0},
+    {"play", kExecuteNewMode, DeckArgument::None, 1},  {"stop", kExecuteNewMode, DeckArgument::None, 0},
+    {"still", kExecuteNewMode, DeckArgument::None, 4}, {"ff", kExecuteNewMode, DeckArgument::None, 5},
+    {"rew", kExecuteNewMode, DeckArgument::None, 6},   {"step", kExecuteNewMode, DeckArgument::Step, 0},
+    {"mode", kExecuteNewMode, DeckArgument::Mode, 0},  {"shuttle", kExecuteShuttle, DeckArgument::Speed, 0},
     {"eject", kExecuteEject, DeckArgument::None, 0},
 };
 
@@ -78,23 +72,23 @@ const DeckWord* FindDeckWord(const std::string& word)
     return nullptr;
 }
 
-bool TakeNumber(const std::vector<std::string>& words, size_t& next, const std::string& command,
-                const char* what, long long min, long long max, long long& value, std::string& error)
+bool TakeNumber(const std::vector<std::string>& words, size_t& next, const std::string& command, const char* what,
+                long long min, long long max, long long& value, std::string& error)
 {
     if (next >= words.size()) {
         error = "'" + command + "' needs " + what;
         return false;
     }
     if (!ParseInteger(words[next], min, max, value)) {
-        error = "'" + command + "': '" + words[next] + "' is not " + what + " (" +
-                std::to_string(min) + " to " + std::to_string(max) + ")";
+        error = "'" + command + "': '" + words[next] + "' is not " + what + " (" + std::to_string(min) + " to " +
+                std::to_string(max) + ")";
         return false;
     }
     ++next;
     return true;
 }
 
-constexpr long long kLargestControlId = 0xFFFF;  // a dialog control's ID is a WORD
+constexpr long long kLargestControlId = 0xFFFF; // a dialog control's ID is a WORD
 constexpr long long kLargestRow = 32767;
 
 // The characters a person types into the module's number and timecode fields;
@@ -151,8 +145,8 @@ bool TakeCommandValues(const std::vector<std::string>& words, size_t& next, Host
         }
         long long number = 0;
         if (!ParseInteger(value, min, max, number)) {
-            error = "'" + name + "': " + key + " '" + value + "' is not a number from " +
-                    std::to_string(min) + " to " + std::to_string(max);
+            error = "'" + name + "': " + key + " '" + value + "' is not a number from " + std::to_string(min) + " to " +
+                    std::to_string(max);
             return false;
         }
         *given = true;
@@ -199,8 +193,8 @@ bool TakeStep(const std::vector<std::string>& words, size_t& next, HostCommand& 
 }
 
 // The arguments of play, stop, step, mode, shuttle, eject ...
-bool TakeDeckArguments(const DeckWord& deck, const std::vector<std::string>& words, size_t& next,
-                       HostCommand& command, std::string& error)
+bool TakeDeckArguments(const DeckWord& deck, const std::vector<std::string>& words, size_t& next, HostCommand& command,
+                       std::string& error)
 {
     command.number = deck.code;
     long long number = 0;
@@ -239,8 +233,7 @@ bool TakeTimecode(const std::vector<std::string>& words, size_t& next, HostComma
     return true;
 }
 
-bool TakeLocateArguments(const std::vector<std::string>& words, size_t& next, HostCommand& command,
-                         std::string& error)
+bool TakeLocateArguments(const std::vector<std::string>& words, size_t& next, HostCommand& command, std::string& error)
 {
     if (!TakeTimecode(words, next, command, error))
         return false;
@@ -262,8 +255,7 @@ constexpr long long kLongestExport = 24LL * 3600 * 30;
 constexpr long long kLongestSignalWait = 3600;
 
 // export --end FRAMES [--timeout SECONDS], in either order, then actions.
-bool TakeExportArguments(const std::vector<std::string>& words, size_t& next, HostCommand& command,
-                         std::string& error)
+bool TakeExportArguments(const std::vector<std::string>& words, size_t& next, HostCommand& command, std::string& error)
 {
     bool haveEnd = false, haveTimeout = false;
     long long number = 0;
@@ -403,8 +395,8 @@ bool ParseDialogAction(const std::string& word, DialogAction& action, std::strin
         action.text = value;
     } else {
         if (!ParseInteger(value, 0, kLongestSleepMs, number)) {
-            error = "'" + word + "': '" + value + "' is not milliseconds (0 to " + std::to_string(kLongestSleepMs) +
-                    ")";
+            error =
+                "'" + word + "': '" + value + "' is not milliseconds (0 to " + std::to_string(kLongestSleepMs) + ")";
             return false;
         }
         action.kind = DialogActionKind::Wait;
@@ -430,8 +422,7 @@ std::string DialogActionText(const DialogAction& action)
     return std::string();
 }
 
-bool ParseCommandWords(const std::vector<std::string>& words, std::vector<HostCommand>& out,
-                       std::string& error)
+bool ParseCommandWords(const std::vector<std::string>& words, std::vector<HostCommand>& out, std::string& error)
 {
     size_t next = 0;
     while (next < words.size()) {
@@ -444,7 +435,8 @@ bool ParseCommandWords(const std::vector<std::string>& words, std::vector<HostCo
             error = "unknown command '" + word + "'";
             if (word == "close" ||
                 (IsDialogActionKey(word.substr(0, word.find('='))) && word.find('=') != std::string::npos))
-                error += ": dialog actions follow init, setup, cleanup, restart, release, selector N, execute N or export";
+                error +=
+                    ": dialog actions follow init, setup, cleanup, restart, release, selector N, execute N or export";
             return false;
         }
         command.text = word;
@@ -531,8 +523,8 @@ bool ParseScript(const std::string& content, std::vector<HostCommand>& out, std:
             return false;
         }
         if (commands.size() != 1) {
-            error = "line " + std::to_string(lineNumber) + ": one command a line, found " +
-                    std::to_string(commands.size());
+            error =
+                "line " + std::to_string(lineNumber) + ": one command a line, found " + std::to_string(commands.size());
             return false;
         }
         out.push_back(commands[0]);

@@ -11,23 +11,23 @@
 namespace quorhost {
 
 enum class CommandKind {
-    Init,      // selector 0
-    Setup,     // selector 1
-    Execute,   // selector 2 with a command code
-    Cleanup,   // selector 3
-    Restart,   // selector 4 with the stored settings
-    Release,   // selector 5
-    Selector,  // any selector value
-    Status,    // execute 1
-    Features,  // execute 0
-    Name,      // execute 12
-    Handles,   // host handles still allocated
-    Sleep,     // milliseconds
+    Init,     // selector 0
+    Setup,    // selector 1
+    Execute,  // selector 2 with a command code
+    Cleanup,  // selector 3
+    Restart,  // selector 4 with the stored settings
+    Release,  // selector 5
+    Selector, // any selector value
+    Status,   // execute 1
+    Features, // execute 0
+    Name,     // execute 12
+    Handles,  // host handles still allocated
+    Sleep,    // milliseconds
     // Deck commands, each followed by a status that shows where the deck is.
-    Deck,      // execute `number`, with `mode` when setMode: play, stop, shuttle, eject ...
-    Goto,      // execute 3 to `target`
-    Locate,    // execute 4 to `target` with `preroll`
-    Watch,     // status once a frame, `number` times (0: until Ctrl-C)
+    Deck,   // execute `number`, with `mode` when setMode: play, stop, shuttle, eject ...
+    Goto,   // execute 3 to `target`
+    Locate, // execute 4 to `target` with `preroll`
+    Watch,  // status once a frame, `number` times (0: until Ctrl-C)
     // Export to Tape: execute 10 with the export's end `frames`, then the
     // editor's part of the print until it ends (ExportRun.h).
     Export,
@@ -36,11 +36,11 @@ enum class CommandKind {
 // What quorhost does, as a user would, in the dialogs a module opens while
 // one of its calls runs.
 enum class DialogActionKind {
-    Press,   // click control `control`
-    Choose,  // open drop-down button `control`, then click row `row` of its list
-    Type,    // put `text` into the focused (else the first) edit field
-    Wait,    // `milliseconds` more before the next action
-    Close,   // close the current dialog, as its title bar's close box does
+    Press,  // click control `control`
+    Choose, // open drop-down button `control`, then click row `row` of its list
+    Type,   // put `text` into the focused (else the first) edit field
+    Wait,   // `milliseconds` more before the next action
+    Close,  // close the current dialog, as its title bar's close box does
 };
 
 struct DialogAction {
@@ -53,17 +53,17 @@ struct DialogAction {
 
 struct HostCommand {
     CommandKind kind = CommandKind::Init;
-    int32_t number = 0;  // execute command code, selector value or milliseconds
+    int32_t number = 0; // execute command code, selector value or milliseconds
     bool setMode = false;
     bool setFrames = false;
     bool setPreroll = false;
     int16_t mode = 0;
     int32_t frames = 0;
     int16_t preroll = 0;
-    int32_t signalTimeoutSeconds = 60;  // export: how long the deck may take to start recording
+    int32_t signalTimeoutSeconds = 60; // export: how long the deck may take to start recording
     // Turned into frames when the command runs: only then is the deck's rate known.
     TimecodeLabel target;
-    std::string text;    // as it is echoed in the output
+    std::string text; // as it is echoed in the output
     // For commands that make one xDevice call: run while that call runs.
     std::vector<DialogAction> dialog;
 };
@@ -83,8 +83,7 @@ std::string DialogActionText(const DialogAction& action);
 
 // A sequence of words holding any number of commands, each followed by its
 // arguments: "init execute 2 mode=1 status".
-bool ParseCommandWords(const std::vector<std::string>& words, std::vector<HostCommand>& out,
-                       std::string& error);
+bool ParseCommandWords(const std::vector<std::string>& words, std::vector<HostCommand>& out, std::string& error);
 
 // A script: one command a line; blank lines and lines whose first non-blank
 // character is '#' are skipped. Errors name the line.

@@ -19,11 +19,9 @@ LONG WINAPI ReportUnhandledException(EXCEPTION_POINTERS* info)
     const char* context = gContext;
     std::fflush(stdout);
     std::fprintf(stderr, "quorhost: unhandled exception 0x%08lX at %p%s%s%s\n",
-                 record ? (unsigned long)record->ExceptionCode : 0UL,
-                 record ? record->ExceptionAddress : nullptr, context ? " during '" : "",
-                 context ? context : "", context ? "'" : "");
-    std::printf("host handles still allocated: %u\n",
-                unsigned(HostEnvironment::Instance().LiveHandleCount()));
+                 record ? (unsigned long)record->ExceptionCode : 0UL, record ? record->ExceptionAddress : nullptr,
+                 context ? " during '" : "", context ? context : "", context ? "'" : "");
+    std::printf("host handles still allocated: %u\n", unsigned(HostEnvironment::Instance().LiveHandleCount()));
     std::fflush(stdout);
     std::fflush(stderr);
     // No orderly exit: the module's detach code may be what is broken.

@@ -16,7 +16,7 @@ struct DeckReading {
 };
 
 struct TapeSegment {
-    std::string text;    // as the deck logs it, frames left off
+    std::string text; // as the deck logs it, frames left off
     std::string firstLabel;
     long long first = 0;
     long long last = 0;

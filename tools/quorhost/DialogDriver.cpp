@@ -305,8 +305,8 @@ void DialogDriver::ClickRow()
         return;
     }
     RECT buttonRect = {}, listRect = {};
-    const bool measured = IsWindow(dropDownButton_) && GetClientRect(dropDownButton_, &buttonRect) &&
-                          GetClientRect(list, &listRect);
+    const bool measured =
+        IsWindow(dropDownButton_) && GetClientRect(dropDownButton_, &buttonRect) && GetClientRect(list, &listRect);
     const int rowHeight = buttonRect.bottom - buttonRect.top;
     const int rows = rowHeight > 0 ? (listRect.bottom - listRect.top) / rowHeight : 0;
     Advance();

@@ -65,12 +65,12 @@ private:
     // the newest dialog, which the z-order alone does not tell.
     std::map<HWND, uint64_t> created_;
     uint64_t creations_ = 0;
-    bool looking_ = false;          // a step is waiting for its window to appear
+    bool looking_ = false; // a step is waiting for its window to appear
     DWORD lookingSince_ = 0;
-    bool choosing_ = false;         // the drop-down was pressed; its row is next
+    bool choosing_ = false; // the drop-down was pressed; its row is next
     HWND dropDownButton_ = nullptr;
-    bool closing_ = false;          // every action has run
-    HWND leftover_ = nullptr;       // the dialog being closed, and how hard we tried
+    bool closing_ = false;    // every action has run
+    HWND leftover_ = nullptr; // the dialog being closed, and how hard we tried
     int closeAttempts_ = 0;
 };
 

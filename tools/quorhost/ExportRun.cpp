@@ -237,9 +237,9 @@ std::string ExportRun::Run(const HostCommand& command)
         }
         const int16_t reset = exportCall_();
         PrintDetail("export 10: " + std::to_string(reset));
-        summary = ended == kFinished && reset == kFinished ? "finished"
-                                                           : "ended, callback 3 gave " + std::to_string(ended) +
-                                                                 ", export 10 gave " + std::to_string(reset);
+        summary = ended == kFinished && reset == kFinished
+                      ? "finished"
+                      : "ended, callback 3 gave " + std::to_string(ended) + ", export 10 gave " + std::to_string(reset);
     } else {
         // Command 10 while the print runs is how the editor stops it.
         const int16_t stopped = exportCall_();

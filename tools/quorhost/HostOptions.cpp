@@ -42,7 +42,7 @@ bool ParseOptions(const std::vector<std::string>& args, HostOptions& options, st
             error = "unknown option '" + arg + "'";
             return false;
         } else {
-            break;  // the first command
+            break; // the first command
         }
     }
     if (moduleGiven && options.sim) {

@@ -8,9 +8,9 @@ namespace quorhost {
 struct HostOptions {
     bool help = false;
     bool sim = false;
-    std::string modulePath;    // empty: the default beside quorhost.exe
+    std::string modulePath; // empty: the default beside quorhost.exe
     std::string settingsPath = "quorhost-settings.bin";
-    std::string scriptPath;    // empty: no script
+    std::string scriptPath; // empty: no script
     std::vector<std::string> commandWords;
 };
 

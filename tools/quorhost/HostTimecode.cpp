@@ -68,8 +68,8 @@ std::string FormatTimecode(int32_t frames, int rate, bool dropFrame)
     const char sep = drop ? ';' : ':';
 
     char text[48];
-    std::snprintf(text, sizeof text, "%s%02lld%c%02lld%c%02lld%c%02lld", negative ? "-" : "",
-                  (long long)hh, sep, (long long)mm, sep, (long long)ss, sep, (long long)ff);
+    std::snprintf(text, sizeof text, "%s%02lld%c%02lld%c%02lld%c%02lld", negative ? "-" : "", (long long)hh, sep,
+                  (long long)mm, sep, (long long)ss, sep, (long long)ff);
     return text;
 }
 
@@ -105,8 +105,7 @@ int NominalRate(int reportedRate)
     return reportedRate == 24 || reportedRate == 25 ? reportedRate : 30;
 }
 
-bool LabelToFrames(const TimecodeLabel& label, int rate, bool dropFrame, int32_t& frames,
-                   std::string& error)
+bool LabelToFrames(const TimecodeLabel& label, int rate, bool dropFrame, int32_t& frames, std::string& error)
 {
     const int nominal = NominalRate(rate);
     const bool drop = dropFrame && nominal == 30;
@@ -119,8 +118,8 @@ bool LabelToFrames(const TimecodeLabel& label, int rate, bool dropFrame, int32_t
     int32_t count = (minutes * 60 + label.seconds) * nominal + label.frames;
     if (drop) {
         if (label.seconds == 0 && label.frames < 2 && label.minutes % 10 != 0) {
-            error = "no such label in drop-frame timecode: minute " + TwoDigitText(label.minutes) +
-                    " starts at " + TwoDigitText(label.hours) + ";" + TwoDigitText(label.minutes) + ";00;02";
+            error = "no such label in drop-frame timecode: minute " + TwoDigitText(label.minutes) + " starts at " +
+                    TwoDigitText(label.hours) + ";" + TwoDigitText(label.minutes) + ";00;02";
             return false;
         }
         // Two labels gone in every minute but each tenth.

@@ -33,8 +33,7 @@ int NominalRate(int reportedRate);
 // when the flag is set at 30. A frames field at or beyond the rate, or a
 // label that drop frame skips (;00 and ;01 of minutes not divisible by ten),
 // has no frame: false with a reason, never a neighbouring frame.
-bool LabelToFrames(const TimecodeLabel& label, int rate, bool dropFrame, int32_t& frames,
-                   std::string& error);
+bool LabelToFrames(const TimecodeLabel& label, int rate, bool dropFrame, int32_t& frames, std::string& error);
 
 // ParseTimecodeLabel then LabelToFrames: the inverse of FormatTimecode for
 // every label of a day.

@@ -17,8 +17,8 @@ HWND CreateHiddenMainWindow()
     windowClass.lpszClassName = kClassName;
     if (!RegisterClassA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         return nullptr;
-    return CreateWindowExA(0, kClassName, "quorhost", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                           640, 480, nullptr, nullptr, instance, nullptr);
+    return CreateWindowExA(0, kClassName, "quorhost", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 640, 480,
+                           nullptr, nullptr, instance, nullptr);
 }
 
 void DestroyMainWindow(HWND window)

@@ -33,7 +33,7 @@ private:
     UINT_PTR timer_ = 0;
     bool dismiss_ = false;
     std::set<HWND> reported_;
-    std::map<HWND, int> answered_;  // answers posted so far
+    std::map<HWND, int> answered_; // answers posted so far
 };
 
 // Whether the window is a message box of the system's.

@@ -103,8 +103,8 @@ bool ParsePipl(const void* bytes, size_t size, PiplInfo& out, std::string& error
     return true;
 }
 
-bool CheckDevicePipl(const PiplInfo& pipl, uint32_t codeKey, std::string& displayName,
-                     std::string& entryName, std::string& error)
+bool CheckDevicePipl(const PiplInfo& pipl, uint32_t codeKey, std::string& displayName, std::string& entryName,
+                     std::string& error)
 {
     const PiplProperty* kind = pipl.Find(kVendor, kKindKey);
     if (!kind) {

@@ -13,8 +13,8 @@ namespace quorhost {
 
 constexpr uint32_t FourCC(const char (&code)[5])
 {
-    return (uint32_t(uint8_t(code[0])) << 24) | (uint32_t(uint8_t(code[1])) << 16) |
-           (uint32_t(uint8_t(code[2])) << 8) | uint32_t(uint8_t(code[3]));
+    return (uint32_t(uint8_t(code[0])) << 24) | (uint32_t(uint8_t(code[1])) << 16) | (uint32_t(uint8_t(code[2])) << 8) |
+           uint32_t(uint8_t(code[3]));
 }
 
 // A code as its four characters, or as hex when any is not printable.
@@ -24,7 +24,7 @@ struct PiplProperty {
     uint32_t vendor = 0;
     uint32_t key = 0;
     uint32_t id = 0;
-    std::vector<uint8_t> data;  // without the padding
+    std::vector<uint8_t> data; // without the padding
 };
 
 struct PiplInfo {
@@ -50,7 +50,7 @@ constexpr uint32_t kHostCodeKey = 0;
 // name as a length-prefixed string in 'name' (vendor '8BIM' for all). With a
 // code key, the list must also hold that code entry: the entry's name,
 // zero-terminated within its data; without one, the entry is xDevice.
-bool CheckDevicePipl(const PiplInfo& pipl, uint32_t codeKey, std::string& displayName,
-                     std::string& entryName, std::string& error);
+bool CheckDevicePipl(const PiplInfo& pipl, uint32_t codeKey, std::string& displayName, std::string& entryName,
+                     std::string& error);
 
 } // namespace quorhost

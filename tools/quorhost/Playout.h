@@ -23,12 +23,12 @@ public:
     static constexpr DWORD kMarginMs = 500;
 
     struct State {
-        bool cued = false;        // the wait ended: the event, or Go without one
-        double cuedAt = 0;        // NowSeconds() when it ended
+        bool cued = false; // the wait ended: the event, or Go without one
+        double cuedAt = 0; // NowSeconds() when it ended
         bool deckRead = false;
-        DeckReading deck;         // where the deck was when it ended
-        double readMs = 0;        // from the end of the wait to the reading
-        bool played = false;      // the program and the margin are over
+        DeckReading deck;    // where the deck was when it ended
+        double readMs = 0;   // from the end of the wait to the reading
+        bool played = false; // the program and the margin are over
     };
 
     // `cue` is the module's event, or null: the program then starts on Go.

@@ -9,25 +9,25 @@ namespace quorhost {
 namespace {
 
 const char* const kModeNames[] = {
-    "stopped",                          // 0
-    "play",                             // 1
-    "play forward at half speed",       // 2
-    "play forward at one fifth speed",  // 3
-    "paused",                           // 4
-    "fast forward",                     // 5
-    "rewind",                           // 6
-    "recording",                        // 7
-    "goto in progress",                 // 8
-    "step forward",                     // 9
-    "step back",                        // 10
-    "play in reverse",                  // 11
-    "reverse at half speed",            // 12
-    "reverse at one fifth speed",       // 13
-    "tape out",                         // 14
-    "offline or local",                 // 15
-    "none",                             // 16
-    "fast play forward",                // 17
-    "fast play reverse",                // 18
+    "stopped",                         // 0
+    "play",                            // 1
+    "play forward at half speed",      // 2
+    "play forward at one fifth speed", // 3
+    "paused",                          // 4
+    "fast forward",                    // 5
+    "rewind",                          // 6
+    "recording",                       // 7
+    "goto in progress",                // 8
+    "step forward",                    // 9
+    "step back",                       // 10
+    "play in reverse",                 // 11
+    "reverse at half speed",           // 12
+    "reverse at one fifth speed",      // 13
+    "tape out",                        // 14
+    "offline or local",                // 15
+    "none",                            // 16
+    "fast play forward",               // 17
+    "fast play reverse",               // 18
 };
 
 } // namespace
@@ -51,8 +51,8 @@ std::string DescribeRecord(const DeviceRecord& record)
 {
     char text[256];
     std::snprintf(text, sizeof text, "mode %d (%s), timecode %s, rate %u, drop-frame %u", int(record.mode),
-                  ModeName(record.mode), DescribeFrame(record.timecode, record).c_str(),
-                  unsigned(record.frameRate), unsigned(record.dropFrame));
+                  ModeName(record.mode), DescribeFrame(record.timecode, record).c_str(), unsigned(record.frameRate),
+                  unsigned(record.dropFrame));
     return text;
 }
 

@@ -38,9 +38,9 @@ SettingsRead ReadSettingsFile(const std::string& path, std::vector<uint8_t>& byt
     const DWORD code = GetLastError();
     CloseHandle(file);
     if (!ok || read != bytes.size()) {
-        error = "cannot read settings file " + path + ": " +
-                (ok ? std::to_string(read) + " of " + std::to_string(bytes.size()) + " bytes read"
-                    : Win32ErrorText(code));
+        error =
+            "cannot read settings file " + path + ": " +
+            (ok ? std::to_string(read) + " of " + std::to_string(bytes.size()) + " bytes read" : Win32ErrorText(code));
         bytes.clear();
         return SettingsRead::Failed;
     }
@@ -49,8 +49,7 @@ SettingsRead ReadSettingsFile(const std::string& path, std::vector<uint8_t>& byt
 
 bool WriteSettingsFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         error = "cannot write settings file " + path + ": " + Win32ErrorText(GetLastError());
         return false;

@@ -90,8 +90,7 @@ int RunModule(const HostOptions& options, const std::vector<HostCommand>& comman
         return kExitModule;
     }
     std::printf("module: %s\n", module.FullPath().c_str());
-    std::printf("display name: %s\n",
-                QuotedText(module.DisplayName().data(), module.DisplayName().size()).c_str());
+    std::printf("display name: %s\n", QuotedText(module.DisplayName().data(), module.DisplayName().size()).c_str());
     std::fflush(stdout);
 
     CommandRunner runner(module.Entry(), options.settingsPath);

@@ -15,7 +15,10 @@ namespace vtrdeck {
 
 namespace {
 
-std::string Why(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+std::string Why(const char* what)
+{
+    return std::string(what) + ": " + std::strerror(errno);
+}
 
 bool SetNonBlocking(int fd)
 {
@@ -23,7 +26,7 @@ bool SetNonBlocking(int fd)
     return flags >= 0 && fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
 }
 
-}  // namespace
+} // namespace
 
 void AckAtOnce(int fd)
 {
@@ -113,4 +116,4 @@ int AcceptClient(int listener)
     return client;
 }
 
-}  // namespace vtrdeck
+} // namespace vtrdeck

@@ -23,4 +23,4 @@ int AcceptClient(int listener);
 // delayed-send rule past the deck's 10 ms between bytes. Nothing on a pty.
 void AckAtOnce(int fd);
 
-}  // namespace vtrdeck
+} // namespace vtrdeck

@@ -123,11 +123,11 @@ void DeckServer::PrintTapeLog(std::FILE* out)
 {
     const double now = NowMs();
     const sim::DeckTransport& transport = deck_.Transport(now);
-    std::fprintf(out, "tape log at %s: %zu segments\n", sim::FrameText(transport.Format(), transport.Frame(now)).c_str(),
-                 transport.Segments().size());
+    std::fprintf(out, "tape log at %s: %zu segments\n",
+                 sim::FrameText(transport.Format(), transport.Frame(now)).c_str(), transport.Segments().size());
     for (const sim::RecordedSegment& segment : transport.Segments())
         std::fprintf(out, "  %s\n", sim::SegmentText(transport.Format(), segment).c_str());
     std::fflush(out);
 }
 
-}  // namespace vtrdeck
+} // namespace vtrdeck

@@ -40,7 +40,7 @@ private:
     sim::VirtualVtr deck_;
     std::FILE* packetLog_;
     int client_ = -1;
-    std::deque<sim::DeckReply> pending_;  // in start order
+    std::deque<sim::DeckReply> pending_; // in start order
 };
 
-}  // namespace vtrdeck
+} // namespace vtrdeck

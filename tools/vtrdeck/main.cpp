@@ -14,34 +14,36 @@
 
 // Built under the sanitizers: run by hand on a machine where leak checks
 // cannot run, it must not fail at its end (the environment still decides).
-extern "C" const char* __asan_default_options() { return QUOR_DETECT_LEAKS ? "" : "detect_leaks=0"; }
+extern "C" const char* __asan_default_options()
+{
+    return QUOR_DETECT_LEAKS ? "" : "detect_leaks=0";
+}
 
 namespace {
 
 void PrintHelp()
 {
-    std::printf(
-        "usage: vtrdeck --pty | --tcp [HOST:]PORT  [--log FILE] [key=value ...]\n"
-        "\n"
-        "Serves one virtual tape deck in real time to a 9-pin (RS-422) controller.\n"
-        "\n"
-        "  --pty             makes a pseudo-terminal and serves the deck on it; its\n"
-        "                    path comes on the first line (\"pty: /dev/pts/N\"). Open it\n"
-        "                    as a serial port: 38400 8O1 settings are taken and ignored.\n"
-        "  --tcp PORT        serves raw 9-pin bytes to one TCP client at a time on\n"
-        "                    127.0.0.1:PORT; HOST:PORT chooses the address, port 0 any\n"
-        "                    free port. The first line says where (\"tcp: 127.0.0.1:9001\").\n"
-        "  --log FILE        writes the packet log: each block in and out with its time\n"
-        "                    in seconds, its bytes and what it means.\n"
-        "  --help            this text.\n"
-        "\n"
-        "The deck, as key=value arguments (default in brackets):\n"
-        "%s"
-        "\n"
-        "The deck answers a command after its latency; a block left unfinished for\n"
-        "10 ms is answered with a time-out NAK. The tape log (the segments recorded)\n"
-        "is printed on SIGUSR1 and when the deck ends, on Ctrl-C or SIGTERM.\n",
-        sim::DeckKeysHelp());
+    std::printf("usage: vtrdeck --pty | --tcp [HOST:]PORT  [--log FILE] [key=value ...]\n"
+                "\n"
+                "Serves one virtual tape deck in real time to a 9-pin (RS-422) controller.\n"
+                "\n"
+                "  --pty             makes a pseudo-terminal and serves the deck on it; its\n"
+                "                    path comes on the first line (\"pty: /dev/pts/N\"). Open it\n"
+                "                    as a serial port: 38400 8O1 settings are taken and ignored.\n"
+                "  --tcp PORT        serves raw 9-pin bytes to one TCP client at a time on\n"
+                "                    127.0.0.1:PORT; HOST:PORT chooses the address, port 0 any\n"
+                "                    free port. The first line says where (\"tcp: 127.0.0.1:9001\").\n"
+                "  --log FILE        writes the packet log: each block in and out with its time\n"
+                "                    in seconds, its bytes and what it means.\n"
+                "  --help            this text.\n"
+                "\n"
+                "The deck, as key=value arguments (default in brackets):\n"
+                "%s"
+                "\n"
+                "The deck answers a command after its latency; a block left unfinished for\n"
+                "10 ms is answered with a time-out NAK. The tape log (the segments recorded)\n"
+                "is printed on SIGUSR1 and when the deck ends, on Ctrl-C or SIGTERM.\n",
+                sim::DeckKeysHelp());
 }
 
 int Fail(const std::string& message)
@@ -50,7 +52,7 @@ int Fail(const std::string& message)
     return 2;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
