@@ -23,6 +23,10 @@ public:
     // The dialogs' texts, and the goto target the editor's commands show.
     void ResetDisplayTexts();
 
+    // The editor's export: 0 idle, 1 settings accepted, 2 status dialog open,
+    // 3 the editor has ended it; and whether its end was shown.
+    int32_t exportState = 0;
+    uint8_t exportDoneShown = 0;
     uint32_t processorCount = 0;
     char gotoTargetText[32]; // what a goto or locate cues to
     // Offline until the first report says otherwise.

@@ -1,6 +1,6 @@
 #pragma once
-// Export to Tape's state: the export dialog, the phase the editor's export
-// is in, and the control of the worker that drives the deck meanwhile.
+// Export to Tape's state: the export dialog, how it ends, and the control of
+// the worker that drives the deck meanwhile.
 #include "export/ExportWorker.h"
 #include "ui/DialogState.h"
 
@@ -9,10 +9,6 @@
 
 struct ExportState {
     HWND exportDialog = nullptr;
-    // 0 idle, 1 settings accepted, 2 status dialog open, 3 the editor has
-    // ended the export.
-    int32_t exportState = 0;
-    uint8_t exportDoneShown = 0;
     // Set by the worker when the deck stopped recording, or answering,
     // while it should record; the end of the export reports it.
     int32_t exportFault = 0;
