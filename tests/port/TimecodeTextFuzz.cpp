@@ -191,28 +191,21 @@ void CheckOrder(int32_t n1, int32_t n2, int32_t rate, int32_t divisor, uint8_t d
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    size_t pos = 0;
-    auto byte = [&] { return pos < size ? data[pos++] : uint8_t(0); };
-    auto word = [&] {
-        uint32_t v = 0;
-        for (int i = 0; i < 4; ++i)
-            v = v << 8 | byte();
-        return int32_t(v);
-    };
+    FuzzInput in{data, size};
     auto text = [&] {
         std::string s;
-        while (pos < size && data[pos])
-            s += char(data[pos++]);
-        ++pos;
+        while (in.pos < size && data[in.pos])
+            s += char(data[in.pos++]);
+        ++in.pos;
         return Exact(s);
     };
-    const uint8_t flags = byte(), rateChoice = byte();
-    const int32_t rate = rateChoice < 0xF0 ? kRates[rateChoice % 5] : word();
-    const uint8_t divisorChoice = byte();
-    const int32_t divisor = divisorChoice < 0xF0 ? (divisorChoice & 1 ? 1001 : 1000) : word();
-    const uint8_t drop = byte(), classChoice = byte();
-    const int32_t formatClass = classChoice < 0xF0 ? classChoice % 4 : word();
-    int32_t n1 = word(), n2 = word();
+    const uint8_t flags = in.Byte(), rateChoice = in.Byte();
+    const int32_t rate = rateChoice < 0xF0 ? kRates[rateChoice % 5] : in.Word();
+    const uint8_t divisorChoice = in.Byte();
+    const int32_t divisor = divisorChoice < 0xF0 ? (divisorChoice & 1 ? 1001 : 1000) : in.Word();
+    const uint8_t drop = in.Byte(), classChoice = in.Byte();
+    const int32_t formatClass = classChoice < 0xF0 ? classChoice % 4 : in.Word();
+    int32_t n1 = in.Word(), n2 = in.Word();
     if (!(flags & 4)) {
         n1 %= 6000000; // a little more than a day either side of zero
         n2 %= 6000000;

@@ -43,22 +43,15 @@ std::unique_ptr<char[]> Exact(const char* s, size_t length)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    size_t pos = 0;
-    auto byte = [&] { return pos < size ? data[pos++] : uint8_t(0); };
-    auto word = [&] {
-        uint32_t v = 0;
-        for (int i = 0; i < 4; ++i)
-            v = v << 8 | byte();
-        return int32_t(v);
-    };
+    FuzzInput in{data, size};
     static const int32_t kRates[] = {24000, 25000, 30000, 50000, 60000};
-    const uint8_t flags = byte();
-    const int32_t value = word();
-    const uint8_t bcdByte = byte();
-    const int32_t frames = word();
-    const uint8_t rateChoice = byte();
-    const char* rest = reinterpret_cast<const char*>(data + pos);
-    const auto text = flags & 1 ? nullptr : Exact(rest, pos < size ? strnlen(rest, size - pos) : 0);
+    const uint8_t flags = in.Byte();
+    const int32_t value = in.Word();
+    const uint8_t bcdByte = in.Byte();
+    const int32_t frames = in.Word();
+    const uint8_t rateChoice = in.Byte();
+    const char* rest = reinterpret_cast<const char*>(data + in.pos);
+    const auto text = flags & 1 ? nullptr : Exact(rest, in.pos < size ? strnlen(rest, size - in.pos) : 0);
 
     const uint8_t bcd = ToBcd(value);
     if (!IsBcd(bcd) || int32_t(FromBcd(bcd)) != (value < 0 ? 0 : value > 99 ? 99 : value))
