@@ -10,11 +10,11 @@ if [ "${1:-}" = "--fix" ]; then
     "$format" -i "${files[@]}"
     exit 0
 fi
-if ! "$format" --dry-run --Werror "${files[@]}" 2>"$root/build-format.log"; then
-    grep -o '^[^:]*:[0-9]*:[0-9]*: error' "$root/build-format.log" | cut -d: -f1 | sort | uniq -c |
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+if ! "$format" --dry-run --Werror "${files[@]}" 2>"$log"; then
+    grep -o '^[^:]*:[0-9]*:[0-9]*: error' "$log" | cut -d: -f1 | sort | uniq -c |
         sed 's/^ */  lines to lay out: /' | head -n 20
     echo "C++ not laid out as .clang-format says: tools/check-format.sh --fix"
-    rm -f "$root/build-format.log"
     exit 1
 fi
-rm -f "$root/build-format.log"
